@@ -1,0 +1,70 @@
+// The one seam between the tool and the operating system. On Windows this is
+// kernel32 itself; elsewhere the same names, types and values are declared here
+// and served by the emulated platform, so the tool's sources never change.
+#pragma once
+
+#ifdef _WIN32
+
+#include <windows.h>
+#include <ntddscsi.h>
+
+#else
+
+#include <cstdint>
+
+typedef int BOOL;
+typedef std::uint32_t DWORD;
+typedef std::uint32_t ULONG;
+typedef unsigned char UCHAR;
+typedef void* HANDLE;
+typedef void* LPVOID;
+typedef DWORD* LPDWORD;
+typedef const char* LPCSTR;
+typedef struct _SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
+typedef struct _OVERLAPPED* LPOVERLAPPED;
+
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)))
+
+#define DDD_RAW_TARGET_PATH 0x00000001
+#define DDD_REMOVE_DEFINITION 0x00000002
+
+#define GENERIC_READ 0x80000000u
+#define GENERIC_WRITE 0x40000000u
+#define FILE_SHARE_READ 0x00000001
+#define FILE_SHARE_WRITE 0x00000002
+#define OPEN_EXISTING 3
+
+#define IOCTL_SCSI_MINIPORT 0x0004D008
+
+#define ERROR_INVALID_FUNCTION 1
+#define ERROR_FILE_NOT_FOUND 2
+#define ERROR_TOO_MANY_OPEN_FILES 4
+#define ERROR_ACCESS_DENIED 5
+#define ERROR_INVALID_HANDLE 6
+#define ERROR_NOT_ENOUGH_MEMORY 8
+#define ERROR_SHARING_VIOLATION 32
+#define ERROR_INVALID_PARAMETER 87
+#define ERROR_IO_DEVICE 1117
+
+typedef struct _SRB_IO_CONTROL {
+    ULONG HeaderLength;
+    UCHAR Signature[8];
+    ULONG Timeout;
+    ULONG ControlCode;
+    ULONG ReturnCode;
+    ULONG Length;
+} SRB_IO_CONTROL, *PSRB_IO_CONTROL;
+
+extern "C" {
+BOOL DefineDosDeviceA(DWORD dwFlags, LPCSTR lpDeviceName, LPCSTR lpTargetPath);
+HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
+                   LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
+                   DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
+BOOL DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBuffer, DWORD nInBufferSize,
+                     LPVOID lpOutBuffer, DWORD nOutBufferSize, LPDWORD lpBytesReturned,
+                     LPOVERLAPPED lpOverlapped);
+DWORD GetLastError(void);
+BOOL CloseHandle(HANDLE hObject);
+}
+
+#endif

@@ -1,0 +1,25 @@
+#include "controller_query.h"
+#include "messages.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char* argv[], char* envp[])
+{
+    (void)envp;
+    if (argc == 2) {
+        // strtol, unlike atoi, has defined overflow; long may be wider than
+        // int, so saturate at int's range as strtol does at long's.
+        long controller = std::strtol(argv[1], nullptr, 10);
+        if (controller > INT_MAX) {
+            controller = INT_MAX;
+        } else if (controller < INT_MIN) {
+            controller = INT_MIN;
+        }
+        QueryController(static_cast<int>(controller));
+    } else {
+        std::printf(USAGE_MESSAGE);
+    }
+    return 0;
+}
