@@ -1,0 +1,261 @@
+#include "controller_query.h"
+#include "emulated_machine.h"
+#include "stdout_capture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using emulated::Call;
+using emulated::CallAt;
+using emulated::CallCount;
+using emulated::CallRecord;
+using emulated::Fault;
+
+// "DefineDosDevice" + に失敗しました。 + "GetLastError="
+const std::string kDefineFailed =
+    "DefineDosDevice\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42GetLastError=";
+// に失敗しました。 + "GetLastError=", after "CreateFile(path)"
+const std::string kOpenFailedTail = "\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42GetLastError=";
+const std::string kSeparator = "-----------------------------------------\n";
+
+std::string Query(int controller)
+{
+    return CaptureStdout([&] { QueryController(controller); });
+}
+
+std::vector<CallRecord> Calls()
+{
+    std::vector<CallRecord> calls;
+    for (int i = 0; i < CallCount(); ++i) {
+        calls.push_back(CallAt(i));
+    }
+    return calls;
+}
+
+// The port lines in the order they were printed.
+std::vector<std::string> PortLines(const std::string& out)
+{
+    std::vector<std::string> ports;
+    for (size_t at = 0; (at = out.find("Port ", at)) != std::string::npos; at = out.find('\n', at)) {
+        ports.push_back(out.substr(at, out.find('\n', at) - at));
+    }
+    return ports;
+}
+
+class QueryTest : public testing::Test {
+protected:
+    void SetUp() override { emulated::ResetMachine(); }
+};
+
+// The request for port 2, byte by byte from the layout.
+const unsigned char kPort2Request[564] = {
+    28,  0,   0,   0,                         // HeaderLength
+    'C', 'M', 'D', '_', 'I', 'D', 'E', ' ',   // Signature
+    5,   0,   0,   0,                         // Timeout
+    0x08, 0x20, 0x04, 0x00,                   // ControlCode 0x00042008
+    0xff, 0xff, 0xff, 0xff,                   // ReturnCode
+    0x18, 0x02, 0, 0,                         // Length 536
+    2,   0,                                   // PortNumber
+    1,   0,                                   // Parameter
+    // 20 zero bytes, then 512 bytes of Data, all zero when sent
+};
+
+TEST_F(QueryTest, Port2RequestIsExactlyTheLayout)
+{
+    Query(0);
+    int requests = 0;
+    for (const CallRecord& call : Calls()) {
+        if (call.call != Call::DeviceControl) {
+            continue;
+        }
+        unsigned char expected[564];
+        std::memcpy(expected, kPort2Request, sizeof expected);
+        expected[28] = static_cast<unsigned char>(requests);
+        EXPECT_EQ(std::memcmp(call.request, expected, sizeof expected), 0) << "port " << requests;
+        EXPECT_EQ(call.flags, 0x0004D008u);
+        EXPECT_EQ(call.inSize, 564u);
+        EXPECT_EQ(call.outSize, 564u);
+        EXPECT_TRUE(call.sameBuffer);
+        EXPECT_TRUE(call.overlappedNull);
+        EXPECT_FALSE(call.bytesReturnedNull);
+        ++requests;
+    }
+    EXPECT_EQ(requests, 4);
+}
+
+TEST_F(QueryTest, AnswerOfOnePortNeverReachesTheNext)
+{
+    // Port 0 fills every byte; port 1 writes only 4 bytes of Data.
+    const int controller = emulated::AddSiliconImage(4000, 4);
+    unsigned char full[512];
+    std::memset(full, 0xee, sizeof full);
+    emulated::SetPortAnswer(controller, 0, full, 512);
+    const unsigned char few[4] = {'a', 'b', 'c', 'd'};
+    emulated::SetPortAnswer(controller, 1, few, 4);
+
+    const std::string out = Query(4000);
+
+    const CallRecord& secondRequest = CallAt(3);  // define, open, port 0, port 1
+    ASSERT_EQ(secondRequest.call, Call::DeviceControl);
+    for (int i = 52; i < 564; ++i) {
+        ASSERT_EQ(secondRequest.request[i], 0) << "offset " << i;
+    }
+    const size_t port1 = out.find("Port 1\n");
+    ASSERT_NE(port1, std::string::npos);
+    const std::string zeros = "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00  ................\n";
+    EXPECT_EQ(out.substr(port1, 7 + 71 * 2),
+              "Port 1\n"
+              "000: 61 62 63 64 00 00 00 00 00 00 00 00 00 00 00 00  abcd............\n"
+              "010: " + zeros);
+    EXPECT_EQ(out.substr(out.size() - 71 - kSeparator.size()), "1f0: " + zeros + kSeparator);
+}
+
+struct Route {
+    int controller;
+    const char* defined;  // nullptr: the SCSI port route
+    const char* target;
+    const char* opened;
+    bool opens;
+};
+
+class RouteTest : public QueryTest, public testing::WithParamInterface<Route> {};
+
+TEST_P(RouteTest, NamesDefinedOpenedAndRemoved)
+{
+    const Route route = GetParam();
+    const std::string out = Query(route.controller);
+    std::vector<CallRecord> calls = Calls();
+    ASSERT_FALSE(calls.empty());
+
+    size_t next = 0;
+    if (route.defined != nullptr) {
+        const CallRecord& define = calls[next++];
+        EXPECT_EQ(define.call, Call::Define);
+        EXPECT_EQ(define.flags, 1u);
+        EXPECT_STREQ(define.name, route.defined);
+        EXPECT_STREQ(define.target, route.target);
+    }
+    ASSERT_LT(next, calls.size());
+    const CallRecord& open = calls[next++];
+    EXPECT_EQ(open.call, Call::Open);
+    EXPECT_STREQ(open.name, route.opened);
+    EXPECT_EQ(open.flags, 0xC0000000u);
+    EXPECT_EQ(open.shareMode, 3u);
+    EXPECT_TRUE(open.securityNull);
+    EXPECT_EQ(open.creation, 3u);
+    EXPECT_EQ(open.attributes, 0u);
+    EXPECT_TRUE(open.templateNull);
+    EXPECT_EQ(open.result != 0, route.opens);
+    if (route.opens) {
+        for (int port = 0; port < 4; ++port) {
+            ASSERT_LT(next, calls.size());
+            EXPECT_EQ(calls[next++].call, Call::DeviceControl);
+        }
+        ASSERT_LT(next, calls.size());
+        EXPECT_EQ(calls[next++].call, Call::Close);
+    } else {
+        EXPECT_EQ(out, "CreateFile(" + std::string(route.opened) + ")" + kOpenFailedTail + "2\n");
+    }
+    if (route.defined != nullptr) {
+        ASSERT_LT(next, calls.size());
+        const CallRecord& remove = calls[next++];
+        EXPECT_EQ(remove.call, Call::Remove);
+        EXPECT_EQ(remove.flags, 2u);
+        EXPECT_STREQ(remove.name, route.defined);
+        EXPECT_TRUE(remove.targetNull);
+        EXPECT_EQ(emulated::DefinitionCount(route.defined), 0);
+    }
+    EXPECT_EQ(next, calls.size());
+    EXPECT_EQ(emulated::OpenHandleCount(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Controllers, RouteTest,
+    testing::Values(Route{3512, "tempBusSil3112", "\\Device\\Scsi\\SI31121", "\\\\.\\tempBusSil3112", true},
+                    Route{3112, "tempBusSil3112", "\\Device\\Scsi\\SI31121", "\\\\.\\tempBusSil3112", true},
+                    Route{3114, "tempBusSil3114", "\\Device\\Scsi\\SI31141", "\\\\.\\tempBusSil3114", true},
+                    Route{31, nullptr, nullptr, "\\\\.\\Scsi31:", false},
+                    Route{32, "tempBusSil32", "\\Device\\Scsi\\SI321", "\\\\.\\tempBusSil32", false},
+                    Route{-1, nullptr, nullptr, "\\\\.\\Scsi-1:", false},
+                    Route{0, nullptr, nullptr, "\\\\.\\Scsi0:", true},
+                    Route{100, "tempBusSil100", "\\Device\\Scsi\\SI1001", "\\\\.\\tempBusSil100", false},
+                    Route{-2147483647 - 1, nullptr, nullptr, "\\\\.\\Scsi-2147483648:", false},
+                    Route{2147483647, "tempBusSil2147483647", "\\Device\\Scsi\\SI21474836471",
+                          "\\\\.\\tempBusSil2147483647", false}),
+    [](const testing::TestParamInfo<Route>& info) {
+        const int n = info.param.controller;
+        return (n < 0 ? "Minus" : "N") + std::to_string(n < 0 ? -static_cast<long long>(n) : n);
+    });
+
+TEST_F(QueryTest, AnsweringPortsInOrderEachWithDumpAndSeparator)
+{
+    const std::string out = Query(3114);
+    EXPECT_EQ(PortLines(out), (std::vector<std::string>{"Port 1", "Port 3"}));
+    // Port line, 32 lines of 71 bytes, separator: twice.
+    EXPECT_EQ(out.size(), 2 * (7 + 32 * 71 + kSeparator.size()));
+    EXPECT_EQ(out.substr(7 + 32 * 71, kSeparator.size()), kSeparator);
+}
+
+TEST_F(QueryTest, FailedDefineReportsAndStops)
+{
+    emulated::InjectFault(Fault::Define, 5);
+    EXPECT_EQ(Query(3512), kDefineFailed + "5\n");
+    std::vector<CallRecord> calls = Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].call, Call::Define);
+}
+
+TEST_F(QueryTest, FailedOpenAfterDefineStillRemovesTheName)
+{
+    emulated::InjectFault(Fault::Open, 5);
+    EXPECT_EQ(Query(3114), "CreateFile(\\\\.\\tempBusSil3114)" + kOpenFailedTail + "5\n");
+    std::vector<CallRecord> calls = Calls();
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[2].call, Call::Remove);
+    EXPECT_EQ(emulated::DefinitionCount("tempBusSil3114"), 0);
+}
+
+TEST_F(QueryTest, FailingPortsLeaveNoTraceAndDoNotStopTheOthers)
+{
+    emulated::InjectFault(Fault::PortRequest, 1117, 0);
+    const std::string out = Query(0);
+    EXPECT_EQ(PortLines(out), (std::vector<std::string>{"Port 1"}));
+    EXPECT_EQ(out.substr(0, 7), "Port 1\n");
+    int requests = 0;
+    for (const CallRecord& call : Calls()) {
+        requests += call.call == Call::DeviceControl ? 1 : 0;
+    }
+    EXPECT_EQ(requests, 4);
+}
+
+TEST_F(QueryTest, NoPortAnsweringPrintsNothing)
+{
+    emulated::AddSiliconImage(3132, 2);
+    EXPECT_EQ(Query(3132), "");
+    EXPECT_EQ(emulated::DefinitionCount("tempBusSil3132"), 0);
+}
+
+TEST_F(QueryTest, FailedRemovalIsSilent)
+{
+    emulated::InjectFault(Fault::Remove, 5);
+    const std::string out = Query(3112);
+    EXPECT_EQ(PortLines(out), (std::vector<std::string>{"Port 0"}));
+    EXPECT_EQ(out.find("GetLastError"), std::string::npos);
+    EXPECT_EQ(Calls().back().call, Call::Remove);
+}
+
+TEST_F(QueryTest, NameAlreadyDefinedByOthersIsLeftAsItWas)
+{
+    // Someone else's definition stays; only the one this run stacked is removed.
+    ASSERT_TRUE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, "tempBusSil3114", "\\Device\\Elsewhere"));
+    const std::string out = Query(3114);
+    EXPECT_EQ(PortLines(out), (std::vector<std::string>{"Port 1", "Port 3"}));
+    EXPECT_EQ(emulated::DefinitionCount("tempBusSil3114"), 1);
+}
+
+}  // namespace

@@ -1,0 +1,259 @@
+// The emulated kernel32 must hold the tool to Windows' rules, or the tool's
+// tests prove nothing about Windows.
+#include "emulated_machine.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr DWORD kReadWrite = GENERIC_READ | GENERIC_WRITE;
+constexpr DWORD kShareBoth = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+HANDLE Open(const char* path, DWORD access = kReadWrite, DWORD share = kShareBoth)
+{
+    return CreateFileA(path, access, share, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+struct Request {
+    SRB_IO_CONTROL header;
+    unsigned short port;
+    unsigned short parameter;
+    unsigned char zeros[20];
+    unsigned char data[512];
+};
+
+Request CmdIde(unsigned short port)
+{
+    Request request;
+    std::memset(&request, 0, sizeof request);
+    request.header.HeaderLength = 28;
+    std::memcpy(request.header.Signature, "CMD_IDE ", 8);
+    request.header.Timeout = 5;
+    request.header.ControlCode = 0x00042008;
+    request.header.ReturnCode = 0xFFFFFFFF;
+    request.header.Length = 536;
+    request.port = port;
+    request.parameter = 1;
+    return request;
+}
+
+// Sends the request; 0 on success, else the error number.
+DWORD Send(HANDLE device, Request& request, DWORD inSize = sizeof(Request), DWORD outSize = sizeof(Request),
+           DWORD* returned = nullptr)
+{
+    DWORD count = 0;
+    if (DeviceIoControl(device, IOCTL_SCSI_MINIPORT, &request, inSize, &request, outSize, returned ? returned : &count,
+                        nullptr)) {
+        return 0;
+    }
+    return GetLastError();
+}
+
+class PlatformTest : public testing::Test {
+protected:
+    void SetUp() override { emulated::ResetMachine(); }
+};
+
+TEST_F(PlatformTest, DosNamesStackAndPopNewestFirst)
+{
+    const char* name = "tempBusSil3114";
+    EXPECT_EQ(Open("\\\\.\\tempBusSil3114"), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), 2u);
+
+    ASSERT_TRUE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, name, "\\Device\\Scsi\\SI31141"));
+    ASSERT_TRUE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, name, "\\Device\\Nowhere"));
+    EXPECT_EQ(emulated::DefinitionCount(name), 2);
+    EXPECT_EQ(Open("\\\\.\\TEMPBUSSIL3114"), INVALID_HANDLE_VALUE) << "the newest definition points nowhere";
+    EXPECT_EQ(GetLastError(), 2u);
+
+    ASSERT_TRUE(DefineDosDeviceA(DDD_REMOVE_DEFINITION, name, nullptr));
+    HANDLE device = Open("\\\\.\\tempBusSil3114");
+    ASSERT_NE(device, INVALID_HANDLE_VALUE) << "the older definition shows again";
+    EXPECT_TRUE(CloseHandle(device));
+
+    ASSERT_TRUE(DefineDosDeviceA(DDD_REMOVE_DEFINITION, name, nullptr));
+    EXPECT_FALSE(DefineDosDeviceA(DDD_REMOVE_DEFINITION, name, nullptr));
+    EXPECT_EQ(GetLastError(), 2u);
+    EXPECT_EQ(emulated::DefinitionCount(name), 0);
+}
+
+TEST_F(PlatformTest, BadNamesAreRejected)
+{
+    EXPECT_FALSE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, "", "\\Device\\Scsi\\SI31141"));
+    EXPECT_EQ(GetLastError(), 87u);
+    EXPECT_FALSE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, nullptr, "\\Device\\Scsi\\SI31141"));
+    EXPECT_EQ(GetLastError(), 87u);
+    EXPECT_FALSE(DefineDosDeviceA(DDD_REMOVE_DEFINITION, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), 87u);
+    const std::string tooLong(300, 'x');
+    EXPECT_FALSE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, tooLong.c_str(), "\\Device\\Scsi\\SI31141"));
+    EXPECT_EQ(GetLastError(), 87u);
+    EXPECT_EQ(emulated::DefinitionCount(tooLong.c_str()), 0);
+
+    // A target that names no device object may be defined, as on Windows.
+    EXPECT_TRUE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, "tempBusSil9", "\\Device\\Scsi\\SI91"));
+    EXPECT_EQ(Open("\\\\.\\tempBusSil9"), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), 2u);
+    EXPECT_EQ(Open("Scsi0:"), INVALID_HANDLE_VALUE) << "a device is opened only through \\\\.\\";
+}
+
+TEST_F(PlatformTest, OpenChecksShareModeAndControlChecksAccess)
+{
+    EXPECT_EQ(Open("\\\\.\\Scsi0:", kReadWrite, FILE_SHARE_READ), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), 32u);
+
+    HANDLE readOnly = Open("\\\\.\\Scsi0:", GENERIC_READ);
+    ASSERT_NE(readOnly, INVALID_HANDLE_VALUE);
+    Request request = CmdIde(0);
+    EXPECT_EQ(Send(readOnly, request), 5u);
+    CloseHandle(readOnly);
+
+    HANDLE device = Open("\\\\.\\scsi0:");
+    ASSERT_NE(device, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Send(device, request), 0u);
+    EXPECT_TRUE(CloseHandle(device));
+    EXPECT_FALSE(CloseHandle(device));
+    EXPECT_EQ(GetLastError(), 6u);
+    EXPECT_EQ(Send(device, request), 6u) << "a closed handle";
+    EXPECT_EQ(emulated::OpenHandleCount(), 0);
+}
+
+TEST_F(PlatformTest, MalformedRequestsFail)
+{
+    HANDLE device = Open("\\\\.\\Scsi0:");
+    ASSERT_NE(device, INVALID_HANDLE_VALUE);
+    DWORD count = 0;
+    Request request = CmdIde(0);
+    EXPECT_FALSE(DeviceIoControl(device, 0x0004D004, &request, sizeof request, &request, sizeof request, &count, nullptr));
+    EXPECT_EQ(GetLastError(), 1u);
+
+    EXPECT_EQ(Send(device, request, 27), 87u);
+    EXPECT_EQ(Send(device, request, sizeof request, 563), 87u) << "Length reaches beyond the output buffer";
+    request.header.Length = 537;
+    EXPECT_EQ(Send(device, request), 87u);
+
+    request = CmdIde(0);
+    std::memcpy(request.header.Signature, "CMD_IDE_", 8);
+    EXPECT_EQ(Send(device, request), 1117u);
+    request = CmdIde(0);
+    request.header.ControlCode = 0x00042009;
+    EXPECT_EQ(Send(device, request), 1117u);
+    request = CmdIde(0);
+    request.header.Length = 535;
+    EXPECT_EQ(Send(device, request, sizeof request - 1, sizeof request - 1), 1117u);
+    request = CmdIde(0);
+    request.parameter = 2;
+    EXPECT_EQ(Send(device, request), 1117u);
+    CloseHandle(device);
+}
+
+TEST_F(PlatformTest, PortsAnswerAsTheBuiltInMachineSays)
+{
+    struct Expected {
+        const char* path;
+        bool answers[4];
+    };
+    const Expected machine[] = {
+        {"\\\\.\\Scsi0:", {true, true, false, false}},
+        {"\\\\.\\tempBusSil3112", {true, false, false, false}},
+        {"\\\\.\\tempBusSil3114", {false, true, false, true}},
+    };
+    ASSERT_TRUE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, "tempBusSil3112", "\\Device\\Scsi\\SI31121"));
+    ASSERT_TRUE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, "tempBusSil3114", "\\Device\\Scsi\\SI31141"));
+    for (const Expected& controller : machine) {
+        HANDLE device = Open(controller.path);
+        ASSERT_NE(device, INVALID_HANDLE_VALUE) << controller.path;
+        for (unsigned short port = 0; port < 4; ++port) {
+            Request request = CmdIde(port);
+            DWORD returned = 0;
+            const DWORD error = Send(device, request, sizeof request, sizeof request, &returned);
+            if (controller.answers[port]) {
+                EXPECT_EQ(error, 0u) << controller.path << " port " << port;
+                EXPECT_EQ(returned, 564u);
+                EXPECT_EQ(request.header.ReturnCode, 0u);
+                EXPECT_EQ(request.data[510], 0xa5);
+            } else {
+                EXPECT_EQ(error, 1117u) << controller.path << " port " << port;
+            }
+        }
+        CloseHandle(device);
+    }
+    for (const char* absent : {"\\\\.\\Scsi1:", "\\\\.\\Scsi31:"}) {
+        EXPECT_EQ(Open(absent), INVALID_HANDLE_VALUE);
+    }
+}
+
+TEST_F(PlatformTest, InjectedFaultsHitTheChosenCall)
+{
+    emulated::InjectFault(emulated::Fault::PortRequest, 31, 1);
+    HANDLE device = Open("\\\\.\\Scsi0:");
+    Request request = CmdIde(0);
+    EXPECT_EQ(Send(device, request), 0u);
+    request = CmdIde(1);
+    EXPECT_EQ(Send(device, request), 31u);
+    CloseHandle(device);
+
+    emulated::InjectFault(emulated::Fault::Open, 5);
+    EXPECT_EQ(Open("\\\\.\\Scsi0:"), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), 5u);
+
+    emulated::InjectFault(emulated::Fault::Define, 1314);
+    EXPECT_FALSE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, "tempBusSil1", "\\Device\\Scsi\\SI11"));
+    EXPECT_EQ(GetLastError(), 1314u);
+    EXPECT_EQ(emulated::DefinitionCount("tempBusSil1"), 0);
+
+    emulated::InjectFault(emulated::Fault::Remove, 5);
+    EXPECT_FALSE(DefineDosDeviceA(DDD_REMOVE_DEFINITION, "Scsi0:", nullptr));
+    EXPECT_EQ(emulated::DefinitionCount("Scsi0:"), 1) << "a failed removal leaves the name";
+}
+
+// ATA strings: two characters a word, the first in the high byte.
+std::string AtaString(const unsigned char* block, int firstWord, int words)
+{
+    std::string text;
+    for (int word = firstWord; word < firstWord + words; ++word) {
+        text += static_cast<char>(block[2 * word + 1]);
+        text += static_cast<char>(block[2 * word]);
+    }
+    return text;
+}
+
+TEST(IdentifyBlock, WellFormedForAnInventedDisk)
+{
+    const DiskIdentity disk = {"SN-12345", "FW1", "PORTDUMP TEST DISK", 0x123456789ull};
+    unsigned char block[512];
+    std::memset(block, 0x77, sizeof block);
+    BuildIdentifyBlock(&disk, block);
+
+    EXPECT_EQ(AtaString(block, 10, 10), "SN-12345            ");
+    EXPECT_EQ(AtaString(block, 23, 4), "FW1     ");
+    EXPECT_EQ(AtaString(block, 27, 20), "PORTDUMP TEST DISK                      ");
+    const auto word = [&](int w) { return block[2 * w] | block[2 * w + 1] << 8; };
+    EXPECT_NE(word(49) & 0x0200, 0) << "LBA supported";
+    EXPECT_EQ(word(60) | word(61) << 16, 0x0FFFFFFF) << "28-bit count saturates";
+    EXPECT_EQ(word(100), 0x6789);
+    EXPECT_EQ(word(101), 0x2345);
+    EXPECT_EQ(word(102), 0x0001);
+    EXPECT_EQ(word(103), 0x0000);
+    EXPECT_EQ(block[510], 0xa5);
+    unsigned sum = 0;
+    for (unsigned char byte : block) {
+        sum += byte;
+    }
+    EXPECT_EQ(sum % 256, 0u);
+    EXPECT_EQ(block[300], 0) << "unused words are zero";
+}
+
+TEST(IdentifyBlock, SmallDiskKeepsItsCountInBothFields)
+{
+    const DiskIdentity disk = {"S", "F", "M", 1000000ull};
+    unsigned char block[512];
+    BuildIdentifyBlock(&disk, block);
+    EXPECT_EQ(block[120] | block[121] << 8 | block[122] << 16 | block[123] << 24, 1000000);
+    EXPECT_EQ(block[200] | block[201] << 8 | block[202] << 16 | block[203] << 24, 1000000);
+}
+
+}  // namespace
