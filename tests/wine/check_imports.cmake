@@ -1,0 +1,12 @@
+# The exe must run on a bare Windows: it may import only KERNEL32.dll and msvcrt.dll.
+execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE headers RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "${OBJDUMP} -p ${EXE} failed")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\r\n]+" imports "${headers}")
+list(SORT imports)
+if(NOT imports STREQUAL "DLL Name: KERNEL32.dll;DLL Name: msvcrt.dll")
+  message(FATAL_ERROR "unexpected imports: ${imports}")
+endif()
+file(SIZE ${EXE} size)
+message(STATUS "${EXE}: ${size} bytes, imports ${imports}")
