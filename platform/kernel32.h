@@ -20,8 +20,8 @@ typedef void* HANDLE;
 typedef void* LPVOID;
 typedef DWORD* LPDWORD;
 typedef const char* LPCSTR;
-typedef struct _SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
-typedef struct _OVERLAPPED* LPOVERLAPPED;
+typedef struct _SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;  // NOLINT(bugprone-reserved-identifier): Windows' tag
+typedef struct _OVERLAPPED* LPOVERLAPPED;  // NOLINT(bugprone-reserved-identifier): Windows' tag
 
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)))
 
@@ -46,7 +46,7 @@ typedef struct _OVERLAPPED* LPOVERLAPPED;
 #define ERROR_INVALID_PARAMETER 87
 #define ERROR_IO_DEVICE 1117
 
-typedef struct _SRB_IO_CONTROL {
+typedef struct _SRB_IO_CONTROL {  // NOLINT(bugprone-reserved-identifier): Windows' tag
     ULONG HeaderLength;
     UCHAR Signature[8];
     ULONG Timeout;

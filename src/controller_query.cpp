@@ -9,7 +9,6 @@
 void QueryController(int controller)
 {
     char dosName[260];
-    char target[260];
     char path[260];
     bool mappingDefined = false;
 
@@ -23,6 +22,7 @@ void QueryController(int controller)
             return;
         }
     } else {
+        char target[260];
         const int nameLength = std::snprintf(dosName, sizeof dosName, "tempBusSil%d", controller);
         const int targetLength = std::snprintf(target, sizeof target, "\\Device\\Scsi\\SI%d1", controller);
         if (nameLength < 0 || nameLength >= static_cast<int>(sizeof dosName) || targetLength < 0 ||

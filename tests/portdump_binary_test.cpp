@@ -45,26 +45,49 @@ TEST_P(GoldenTest, OutputIsByteForByteTheGoldenFile)
 
 INSTANTIATE_TEST_SUITE_P(BuiltInMachine, GoldenTest, testing::Values("0", "3512", "3114", "31", "100"));
 
-// How the argument is read, seen through the route it leads to.
-TEST(Conversion, DecimalPrefixWithSaturation)
+// How an argument is read, seen through the route it leads to: a golden file
+// of the built-in machine, or the path whose open fails.
+struct Argument {
+    std::string text;
+    std::string golden;   // output of the built-in machine, or empty
+    std::string opened;   // the path in the open failure, or empty
+};
+
+std::string OpenFailure(const std::string& path)
 {
-    const std::string scsi0 = ReadFile(kGolden + "/portdump_0.out");
-    for (const char* zero : {"abc", "0x10", "", "+-7", "- 7", "0"}) {
-        EXPECT_EQ(Portdump({zero}).out, scsi0) << '"' << zero << '"';
-    }
-    const std::string sil3112 = ReadFile(kGolden + "/portdump_3512.out");
-    for (const char* alias : {"3112", "+3512", " \t\n\v\f\r3512", "3512abc", "0003112"}) {
-        EXPECT_EQ(Portdump({alias}).out, sil3112) << '"' << alias << '"';
-    }
-    // 12abc gives 12: the open of Scsi12: fails.
-    EXPECT_NE(Portdump({"12abc"}).out.find("CreateFile(\\\\.\\Scsi12:)"), std::string::npos);
-    EXPECT_NE(Portdump({" -1"}).out.find("CreateFile(\\\\.\\Scsi-1:)"), std::string::npos);
-    EXPECT_NE(Portdump({"99999999999999999999"}).out.find("CreateFile(\\\\.\\tempBusSil2147483647)"),
-              std::string::npos);
-    EXPECT_NE(Portdump({"-99999999999999999999"}).out.find("CreateFile(\\\\.\\Scsi-2147483648:)"),
-              std::string::npos);
-    EXPECT_NE(Portdump({"4294967296"}).out.find("CreateFile(\\\\.\\tempBusSil2147483647)"), std::string::npos)
-        << "2^32 must not wrap to 0";
+    return "CreateFile(" + path + ")\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42GetLastError=2\n";
 }
+
+class ArgumentTest : public testing::TestWithParam<Argument> {};
+
+TEST_P(ArgumentTest, ReadAsADecimalNumberWithSaturation)
+{
+    const Argument& argument = GetParam();
+    const std::string expected = argument.golden.empty() ? OpenFailure(argument.opened)
+                                                         : ReadFile(kGolden + "/portdump_" + argument.golden + ".out");
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(Portdump({argument.text}).out, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Conversion, ArgumentTest,
+    testing::Values(Argument{"", "0", ""}, Argument{"abc", "0", ""}, Argument{"0x10", "0", ""},
+                    Argument{"+-7", "0", ""}, Argument{"- 7", "0", ""}, Argument{"+0", "0", ""},
+                    Argument{"\xe3\x81\x82", "0", ""},                    // あ in UTF-8
+                    Argument{"\x82\x52\x82\x54\x82\x50\x82\x51", "0", ""},  // ３５１２ in Shift-JIS
+                    Argument{"\xef\xbc\x93\xef\xbc\x95\xef\xbc\x91\xef\xbc\x92", "0", ""},  // ３５１２ in UTF-8
+                    Argument{"3112", "3512", ""}, Argument{"+3512", "3512", ""}, Argument{"3512 ", "3512", ""},
+                    Argument{"3512abc", "3512", ""}, Argument{"0003512", "3512", ""},
+                    Argument{" \t\n\v\f\r3512", "3512", ""}, Argument{"\t\n3512", "3512", ""},
+                    Argument{"12abc", "", "\\\\.\\Scsi12:"}, Argument{" -1", "", "\\\\.\\Scsi-1:"},
+                    Argument{"31", "", "\\\\.\\Scsi31:"}, Argument{"32", "", "\\\\.\\tempBusSil32"},
+                    Argument{"2147483647", "", "\\\\.\\tempBusSil2147483647"},
+                    Argument{"2147483648", "", "\\\\.\\tempBusSil2147483647"},
+                    Argument{"4294967296", "", "\\\\.\\tempBusSil2147483647"},  // 2^32 must not wrap to 0
+                    Argument{std::string(10000, '9'), "", "\\\\.\\tempBusSil2147483647"},
+                    Argument{"-2147483648", "", "\\\\.\\Scsi-2147483648:"},
+                    Argument{"-2147483649", "", "\\\\.\\Scsi-2147483648:"},
+                    Argument{"-" + std::string(10000, '9'), "", "\\\\.\\Scsi-2147483648:"}),
+    [](const testing::TestParamInfo<Argument>& info) { return "Case" + std::to_string(info.index); });
 
 }  // namespace

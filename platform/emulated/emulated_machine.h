@@ -53,6 +53,7 @@ void SetPortAnswer(int controller, int port, const unsigned char* data, int coun
 // request (on any controller).
 void InjectFault(Fault fault, DWORD error, int port = 0);
 
+// The log holds the first calls; once full, its last entry is the newest call.
 int CallCount();
 const CallRecord& CallAt(int index);
 // How many definitions are stacked on a DOS device name (0: not defined).

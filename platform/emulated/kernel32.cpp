@@ -18,9 +18,9 @@ constexpr unsigned kReadBlock = 1;
 CallRecord& Record(Call call)
 {
     Machine& machine = TheMachine();
-    static CallRecord overflow;
+    // Once the log is full, its last entry holds the newest call.
     if (machine.callCount == kMaxCalls) {
-        return overflow;  // the log is full: later calls go unrecorded
+        --machine.callCount;
     }
     CallRecord& record = machine.calls[machine.callCount++];
     std::memset(&record, 0, sizeof record);
@@ -115,13 +115,17 @@ BOOL AddDefinition(CallRecord& record, DWORD flags, const char* name, const char
     return Succeed(record);
 }
 
+// Handles are multiples of 4, as on Windows: slot i is handle 4 * (i + 1).
+constexpr std::uintptr_t kHandleStep = 4;
+
 int HandleIndex(HANDLE handle)
 {
     const std::uintptr_t value = reinterpret_cast<std::uintptr_t>(handle);
-    if (value % 4 != 0 || value < 4 || value > 4 * kMaxHandles || !TheMachine().handles[value / 4 - 1].open) {
+    if (value % kHandleStep != 0 || value < kHandleStep || value > kHandleStep * kMaxHandles) {
         return -1;
     }
-    return static_cast<int>(value / 4 - 1);
+    const int index = static_cast<int>(value / kHandleStep) - 1;
+    return TheMachine().handles[index].open ? index : -1;
 }
 
 // What the controller's miniport makes of a well-formed SRB_IO_CONTROL.
@@ -224,7 +228,7 @@ extern "C" HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dw
         if (!handle.open) {
             handle = OpenHandle{true, controller, dwDesiredAccess};
             Succeed(record);
-            return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(4 * (i + 1)));
+            return reinterpret_cast<HANDLE>(kHandleStep * static_cast<std::uintptr_t>(i + 1));
         }
     }
     Fail(record, ERROR_TOO_MANY_OPEN_FILES);

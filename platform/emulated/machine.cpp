@@ -1,5 +1,6 @@
 #include "machine_state.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
@@ -40,6 +41,55 @@ int AddController(const char* device, int ports)
     return machine.controllerCount++;
 }
 
+// The helpers below work on the machine as it stands; the public functions
+// boot it first.
+
+int AddScsiPortNow(int number, int ports)
+{
+    char device[kNameSize];
+    char dosName[kNameSize];
+    std::snprintf(device, sizeof device, "\\Device\\ScsiPort%d", number);
+    std::snprintf(dosName, sizeof dosName, "Scsi%d:", number);
+    if (machine.definitionCount == kMaxDefinitions) {
+        return -1;
+    }
+    const int added = AddController(device, ports);
+    if (added >= 0) {
+        Definition& name = machine.definitions[machine.definitionCount++];
+        CopyName(name.name, dosName);
+        CopyName(name.target, device);
+    }
+    return added;
+}
+
+int AddSiliconImageNow(int model, int ports)
+{
+    char device[kNameSize];
+    std::snprintf(device, sizeof device, "\\Device\\Scsi\\SI%d1", model);
+    return AddController(device, ports);
+}
+
+void SetPortAnswerNow(int controller, int port, const unsigned char* data, int count)
+{
+    Port* answering = FindPort(controller, port);
+    if (answering == nullptr || count < 0 || count > IDENTIFY_BLOCK_SIZE) {
+        return;
+    }
+    answering->answers = true;
+    answering->count = count;
+    std::memset(answering->block, 0, sizeof answering->block);
+    if (count > 0) {
+        std::memcpy(answering->block, data, static_cast<unsigned>(count));
+    }
+}
+
+void AttachDiskNow(int controller, int port, const DiskIdentity& disk)
+{
+    unsigned char block[IDENTIFY_BLOCK_SIZE];
+    BuildIdentifyBlock(&disk, block);
+    SetPortAnswerNow(controller, port, block, IDENTIFY_BLOCK_SIZE);
+}
+
 }  // namespace
 
 Machine& TheMachine()
@@ -76,63 +126,38 @@ void ClearMachine()
 void ResetMachine()
 {
     ClearMachine();
-    const int scsi0 = AddScsiPort(0, 4);
-    AttachDisk(scsi0, 0, kScsi0Port0);
-    AttachDisk(scsi0, 1, kScsi0Port1);
-    const int sil3112 = AddSiliconImage(3112, 2);
-    AttachDisk(sil3112, 0, kSil3112Port0);
-    const int sil3114 = AddSiliconImage(3114, 4);
-    AttachDisk(sil3114, 1, kSil3114Port1);
-    AttachDisk(sil3114, 3, kSil3114Port3);
+    const int scsi0 = AddScsiPortNow(0, 4);
+    AttachDiskNow(scsi0, 0, kScsi0Port0);
+    AttachDiskNow(scsi0, 1, kScsi0Port1);
+    const int sil3112 = AddSiliconImageNow(3112, 2);
+    AttachDiskNow(sil3112, 0, kSil3112Port0);
+    const int sil3114 = AddSiliconImageNow(3114, 4);
+    AttachDiskNow(sil3114, 1, kSil3114Port1);
+    AttachDiskNow(sil3114, 3, kSil3114Port3);
 }
 
 int AddScsiPort(int number, int ports)
 {
-    char device[kNameSize];
-    char dosName[kNameSize];
-    std::snprintf(device, sizeof device, "\\Device\\ScsiPort%d", number);
-    std::snprintf(dosName, sizeof dosName, "Scsi%d:", number);
     TheMachine();
-    if (machine.definitionCount == kMaxDefinitions) {
-        return -1;
-    }
-    const int added = AddController(device, ports);
-    if (added >= 0) {
-        Definition& name = machine.definitions[machine.definitionCount++];
-        CopyName(name.name, dosName);
-        CopyName(name.target, device);
-    }
-    return added;
+    return AddScsiPortNow(number, ports);
 }
 
 int AddSiliconImage(int model, int ports)
 {
-    char device[kNameSize];
-    std::snprintf(device, sizeof device, "\\Device\\Scsi\\SI%d1", model);
     TheMachine();
-    return AddController(device, ports);
+    return AddSiliconImageNow(model, ports);
 }
 
 void AttachDisk(int controller, int port, const DiskIdentity& disk)
 {
-    unsigned char block[IDENTIFY_BLOCK_SIZE];
-    BuildIdentifyBlock(&disk, block);
-    SetPortAnswer(controller, port, block, IDENTIFY_BLOCK_SIZE);
+    TheMachine();
+    AttachDiskNow(controller, port, disk);
 }
 
 void SetPortAnswer(int controller, int port, const unsigned char* data, int count)
 {
     TheMachine();
-    Port* answering = FindPort(controller, port);
-    if (answering == nullptr || count < 0 || count > IDENTIFY_BLOCK_SIZE) {
-        return;
-    }
-    answering->answers = true;
-    answering->count = count;
-    std::memset(answering->block, 0, sizeof answering->block);
-    if (count > 0) {
-        std::memcpy(answering->block, data, static_cast<unsigned>(count));
-    }
+    SetPortAnswerNow(controller, port, data, count);
 }
 
 void InjectFault(Fault fault, DWORD error, int port)
@@ -183,11 +208,9 @@ int DefinitionCount(const char* name)
 
 int OpenHandleCount()
 {
-    int count = 0;
-    for (const OpenHandle& handle : TheMachine().handles) {
-        count += handle.open ? 1 : 0;
-    }
-    return count;
+    const OpenHandle* handles = TheMachine().handles;
+    return static_cast<int>(
+        std::count_if(handles, handles + kMaxHandles, [](const OpenHandle& handle) { return handle.open; }));
 }
 
 }  // namespace emulated

@@ -1,15 +1,17 @@
 #include "identify_block.h"
 
-static void PutWord(unsigned char* block, int word, unsigned value)
+#include <stddef.h>
+
+static void PutWord(unsigned char* block, size_t word, unsigned value)
 {
     block[2 * word] = (unsigned char)(value & 0xFF);
     block[2 * word + 1] = (unsigned char)((value >> 8) & 0xFF);
 }
 
 /* ATA strings hold two characters a word, the first in the high byte. */
-static void PutString(unsigned char* block, int firstWord, int words, const char* text)
+static void PutString(unsigned char* block, size_t firstWord, size_t words, const char* text)
 {
-    int i;
+    size_t i;
     int ended = 0;
     for (i = 0; i < 2 * words; ++i) {
         unsigned char c = ' ';
@@ -26,7 +28,7 @@ void BuildIdentifyBlock(const struct DiskIdentity* disk, unsigned char block[IDE
 {
     unsigned long long lba28 = disk->sectors < 0x0FFFFFFFull ? disk->sectors : 0x0FFFFFFFull;
     unsigned sum = 0;
-    int i;
+    size_t i;
 
     for (i = 0; i < IDENTIFY_BLOCK_SIZE; ++i) {
         block[i] = 0;
