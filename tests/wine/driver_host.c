@@ -20,10 +20,10 @@ static int Load(SC_HANDLE manager, const char* path)
         printf("CreateService failed: %lu\n", GetLastError());
         return 1;
     }
-    /* Right after the prefix is made the service database stays locked, the
-     * start times out, or the driver's host process fails to start, for some
-     * seconds. */
-    for (waited = 0; waited < 60; ++waited) {
+    /* Right after the prefix is made the service manager is still starting
+     * Wine's own services: the database stays locked, starts time out or
+     * fail, for up to a minute. So every failure is retried until then. */
+    for (waited = 0; waited < 120; ++waited) {
         DWORD error;
         if (StartServiceA(service, 0, NULL)) {
             CloseServiceHandle(service);
@@ -34,13 +34,12 @@ static int Load(SC_HANDLE manager, const char* path)
             CloseServiceHandle(service);
             return 0;
         }
-        if (error != ERROR_SERVICE_DATABASE_LOCKED && error != ERROR_SERVICE_REQUEST_TIMEOUT &&
-            error != ERROR_DLL_INIT_FAILED) {
-            printf("StartService failed: %lu\n", error);
-            break;
+        if (waited % 10 == 9) {
+            fprintf(stderr, "StartService still failing: %lu\n", error);
         }
         Sleep(500);
     }
+    printf("StartService failed: %lu\n", GetLastError());
     CloseServiceHandle(service);
     return 1;
 }

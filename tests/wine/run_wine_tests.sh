@@ -2,9 +2,10 @@
 # The real portdump.exe under Wine against the stand-in driver: stdout byte for
 # byte against golden files, exit status 0, empty stderr, and the calls' flags
 # from Wine's own traces.
-# usage: run_wine_tests.sh PORTDUMP_EXE DRIVER_SYS DRIVER_HOST_EXE GOLDEN_DIR ARCH WORK_DIR
+# Also reads the exe's version resource and manifest as Windows sees them.
+# usage: run_wine_tests.sh PORTDUMP_EXE DRIVER_SYS DRIVER_HOST_EXE GOLDEN_DIR ARCH WORK_DIR VERSION_PROBE_EXE VERSION
 set -uo pipefail
-exe=$1 driver=$2 host=$3 golden=$4 arch=$5 work=$6
+exe=$1 driver=$2 host=$3 golden=$4 arch=$5 work=$6 probe=$7 version=$8
 # CI installs Wine, so there a missing Wine is a failure, not a skip.
 skip=77
 [ -n "${PORTDUMP_WINE_REQUIRED:-}" ] && skip=1
@@ -60,6 +61,21 @@ run_case trailing_letters scsi9_missing.out 9abc
 WINEDEBUG=+file wine "$exe" 0 2>"$work/file.trace" >/dev/null
 grep -qF 'CreateFileW L"\\\\.\\Scsi0:" GENERIC_READ GENERIC_WRITE FILE_SHARE_READ FILE_SHARE_WRITE  creation 3 attributes 0x0' \
   "$work/file.trace" || fail "open of Scsi0: not made with read/write access and read/write sharing"
+
+# The version resource carries the project's version; the manifest asks for
+# no elevation and names every Windows from Vista to 11.
+cases=$((cases + 1))
+wine "$probe" "$(winepath -w "$exe")" | tr -d '\r' >"$work/version.txt"
+for line in "Fixed=$version.0" "FileVersion=$version" "ProductVersion=$version" "ProductName=portdump" \
+            "OriginalFilename=portdump.exe" '<requestedExecutionLevel level="asInvoker" uiAccess="false"/>'; do
+  grep -qF -- "$line" "$work/version.txt" || fail "version resource or manifest lacks: $line"
+done
+for os in e2011457-1546-43c5-a5fe-008deee3d3f0 35138b9a-5d96-4fbd-8e2d-a2440225f93a \
+          4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 1f676c76-80e1-4239-95bb-83d0f6d0da78 \
+          8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a; do
+  grep -qF "<supportedOS Id=\"{$os}\"/>" "$work/version.txt" || fail "manifest lacks supportedOS $os"
+done
+grep -qF "LegalCopyright=Copyright" "$work/version.txt" || fail "no copyright in the version resource"
 
 # Wine 8 overflows its buffer for DOS device names longer than 2 characters:
 # on x64 the define "succeeds" with a garbled name and the open fails, on x86

@@ -1,4 +1,5 @@
-# The exe must run on a bare Windows: it may import only KERNEL32.dll and msvcrt.dll.
+# The exe must run on a bare Windows and stay small: it may import only
+# KERNEL32.dll and msvcrt.dll, and may not grow past 64 KiB.
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE headers RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "${OBJDUMP} -p ${EXE} failed")
@@ -9,4 +10,7 @@ if(NOT imports STREQUAL "DLL Name: KERNEL32.dll;DLL Name: msvcrt.dll")
   message(FATAL_ERROR "unexpected imports: ${imports}")
 endif()
 file(SIZE ${EXE} size)
+if(size GREATER 65536)
+  message(FATAL_ERROR "${EXE} is ${size} bytes, more than 64 KiB")
+endif()
 message(STATUS "${EXE}: ${size} bytes, imports ${imports}")
