@@ -1,11 +1,11 @@
 // Any argument bytes through the command line: the number read, the route
 // taken and every name made must be what the decimal rules give.
 #include "emulated_machine.h"
+#include "fuzz_support.h"
 
 #include <climits>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -36,21 +36,7 @@ long long Convert(const char* text)
     return value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : value;
 }
 
-void Require(bool condition, const char* what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "violated: %s\n", what);
-        std::abort();
-    }
-}
-
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    (void)std::freopen("/dev/null", "w", stdout);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

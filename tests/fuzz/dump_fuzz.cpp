@@ -3,15 +3,7 @@
 #include "block_dump.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
 #include <vector>
-
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    (void)std::freopen("/dev/null", "w", stdout);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

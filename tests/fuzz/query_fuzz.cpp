@@ -3,14 +3,13 @@
 // open and removal may fail too. Afterwards no temporary name may be left.
 #include "controller_query.h"
 #include "emulated_machine.h"
+#include "fuzz_support.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 namespace {
 
+// Reads the input a byte at a time; past its end every byte is 0.
 struct Input {
     const std::uint8_t* data;
     std::size_t size;
@@ -25,21 +24,7 @@ struct Input {
     }
 };
 
-void Require(bool condition, const char* what)
-{
-    if (!condition) {
-        std::fprintf(stderr, "violated: %s\n", what);
-        std::abort();
-    }
-}
-
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    (void)std::freopen("/dev/null", "w", stdout);
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
