@@ -1,5 +1,6 @@
 #include "controller_query.h"
 #include "emulated_machine.h"
+#include "expected_messages.h"
 #include "stdout_capture.h"
 
 #include <gtest/gtest.h>
@@ -16,11 +17,6 @@ using emulated::CallCount;
 using emulated::CallRecord;
 using emulated::Fault;
 
-// "DefineDosDevice" + に失敗しました。 + "GetLastError="
-const std::string kDefineFailed =
-    "DefineDosDevice\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42GetLastError=";
-// に失敗しました。 + "GetLastError=", after "CreateFile(path)"
-const std::string kOpenFailedTail = "\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42GetLastError=";
 const std::string kSeparator = "-----------------------------------------\n";
 
 std::string Query(int controller)
@@ -159,7 +155,7 @@ TEST_P(RouteTest, NamesDefinedOpenedAndRemoved)
         ASSERT_LT(next, calls.size());
         EXPECT_EQ(calls[next++].call, Call::Close);
     } else {
-        EXPECT_EQ(out, "CreateFile(" + std::string(route.opened) + ")" + kOpenFailedTail + "2\n");
+        EXPECT_EQ(out, OpenFailed(route.opened, 2));
     }
     if (route.defined != nullptr) {
         ASSERT_LT(next, calls.size());
@@ -204,7 +200,7 @@ TEST_F(QueryTest, AnsweringPortsInOrderEachWithDumpAndSeparator)
 TEST_F(QueryTest, FailedDefineReportsAndStops)
 {
     emulated::InjectFault(Fault::Define, 5);
-    EXPECT_EQ(Query(3512), kDefineFailed + "5\n");
+    EXPECT_EQ(Query(3512), DefineFailed(5));
     std::vector<CallRecord> calls = Calls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].call, Call::Define);
@@ -213,7 +209,7 @@ TEST_F(QueryTest, FailedDefineReportsAndStops)
 TEST_F(QueryTest, FailedOpenAfterDefineStillRemovesTheName)
 {
     emulated::InjectFault(Fault::Open, 5);
-    EXPECT_EQ(Query(3114), "CreateFile(\\\\.\\tempBusSil3114)" + kOpenFailedTail + "5\n");
+    EXPECT_EQ(Query(3114), OpenFailed("\\\\.\\tempBusSil3114", 5));
     std::vector<CallRecord> calls = Calls();
     ASSERT_EQ(calls.size(), 3u);
     EXPECT_EQ(calls[2].call, Call::Remove);

@@ -1,4 +1,5 @@
 // The built program as a user runs it: its stdout bytes, stderr and exit status.
+#include "expected_messages.h"
 #include "run_program.h"
 
 #include <gtest/gtest.h>
@@ -10,12 +11,6 @@ namespace {
 
 const std::string kProgram = PORTDUMP_PATH;
 const std::string kGolden = GOLDEN_DIR;
-
-// 引数にSCSIバス番号(0～) もしくは SiliconImageの型番の数字部分(3512等)を指定してください.
-const std::string kUsage =
-    "\x88\xf8\x90\x94\x82\xc9SCSI\x83\x6f\x83\x58\x94\xd4\x8d\x86(0\x81\x60) \x82\xe0\x82\xb5\x82\xad\x82\xcd "
-    "SiliconImage\x82\xcc\x8c\x5e\x94\xd4\x82\xcc\x90\x94\x8e\x9a\x95\x94\x95\xaa(3512\x93\x99)\x82\xf0\x8e\x77"
-    "\x92\xe8\x82\xb5\x82\xc4\x82\xad\x82\xbe\x82\xb3\x82\xa2.\n";
 
 ProgramRun Portdump(const std::vector<std::string>& arguments)
 {
@@ -53,17 +48,12 @@ struct Argument {
     std::string opened;   // the path in the open failure, or empty
 };
 
-std::string OpenFailure(const std::string& path)
-{
-    return "CreateFile(" + path + ")\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42GetLastError=2\n";
-}
-
 class ArgumentTest : public testing::TestWithParam<Argument> {};
 
 TEST_P(ArgumentTest, ReadAsADecimalNumberWithSaturation)
 {
     const Argument& argument = GetParam();
-    const std::string expected = argument.golden.empty() ? OpenFailure(argument.opened)
+    const std::string expected = argument.golden.empty() ? OpenFailed(argument.opened, 2)
                                                          : ReadFile(kGolden + "/portdump_" + argument.golden + ".out");
     ASSERT_FALSE(expected.empty());
     EXPECT_EQ(Portdump({argument.text}).out, expected);
