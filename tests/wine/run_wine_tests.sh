@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # The real portdump.exe under Wine against the stand-in driver: stdout byte for
-# byte against golden files, exit status 0, empty stderr, and the calls' flags
-# from Wine's own traces.
-# Also reads the exe's version resource and manifest as Windows sees them.
+# byte against golden files, exit status 0, empty stderr, the calls' flags from
+# Wine's own traces, and the version resource and manifest as Windows reads them.
 # usage: run_wine_tests.sh PORTDUMP_EXE DRIVER_SYS DRIVER_HOST_EXE GOLDEN_DIR ARCH WORK_DIR VERSION_PROBE_EXE VERSION
 set -uo pipefail
 exe=$1 driver=$2 host=$3 golden=$4 arch=$5 work=$6 probe=$7 version=$8
