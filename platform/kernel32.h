@@ -13,6 +13,8 @@
 #include <cstdint>
 
 typedef int BOOL;
+#define FALSE 0
+#define TRUE 1
 typedef std::uint32_t DWORD;
 typedef std::uint32_t ULONG;
 typedef unsigned char UCHAR;
@@ -22,6 +24,17 @@ typedef DWORD* LPDWORD;
 typedef const char* LPCSTR;
 typedef struct _SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;  // NOLINT(bugprone-reserved-identifier): Windows' tag
 typedef struct _OVERLAPPED* LPOVERLAPPED;  // NOLINT(bugprone-reserved-identifier): Windows' tag
+
+#define WINAPI
+typedef BOOL(WINAPI* PHANDLER_ROUTINE)(DWORD dwCtrlType);
+typedef struct _RTL_SRWLOCK {  // NOLINT(bugprone-reserved-identifier): Windows' tag
+    void* Ptr;
+} SRWLOCK, *PSRWLOCK;
+#define SRWLOCK_INIT {nullptr}
+
+#define CTRL_C_EVENT 0
+#define CTRL_BREAK_EVENT 1
+#define CTRL_CLOSE_EVENT 2
 
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)))
 
@@ -38,6 +51,7 @@ typedef struct _OVERLAPPED* LPOVERLAPPED;  // NOLINT(bugprone-reserved-identifie
 
 #define ERROR_INVALID_FUNCTION 1
 #define ERROR_FILE_NOT_FOUND 2
+#define ERROR_PATH_NOT_FOUND 3
 #define ERROR_TOO_MANY_OPEN_FILES 4
 #define ERROR_ACCESS_DENIED 5
 #define ERROR_INVALID_HANDLE 6
@@ -65,6 +79,9 @@ BOOL DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBuffer, D
                      LPOVERLAPPED lpOverlapped);
 DWORD GetLastError(void);
 BOOL CloseHandle(HANDLE hObject);
+BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE HandlerRoutine, BOOL Add);
+void AcquireSRWLockExclusive(PSRWLOCK SRWLock);
+void ReleaseSRWLockExclusive(PSRWLOCK SRWLock);
 }
 
 #endif

@@ -5,36 +5,37 @@
 
 void DumpBlock(const unsigned char* data, int length)
 {
-    // 16 items of "xx " need 49 bytes, 16 characters need 17; the spare room
-    // means a formatted item can never be cut short.
-    char hex[100];
-    char text[100];
-    int hexLength = 0;
-    int textLength = 0;
-    int lineStart = 0;
+    static const char kHexDigits[] = "0123456789abcdef";
+    // The line as "%03x: %s %s\n" prints it: an offset of three to eight
+    // digits, ": ", sixteen "xx " items, a blank, sixteen characters, "\n".
+    char line[8 + 2 + 16 * 3 + 1 + 16 + 1];
 
-    if (length <= 0) {
-        return;
-    }
-    for (int i = 0;; ++i) {
-        if ((i >= 16 && i % 16 == 0) || i == length) {
-            hex[hexLength] = '\0';
-            text[textLength] = '\0';
-            std::printf("%03x: %s %s\n", static_cast<unsigned>(lineStart), hex, text);
-            hexLength = 0;
-            textLength = 0;
-            lineStart = i;
-            if (i == length) {
-                return;
-            }
+    for (int lineStart = 0; lineStart < length; lineStart += 16) {
+        const unsigned offset = static_cast<unsigned>(lineStart);
+        int digits = 3;
+        while (digits < 8 && (offset >> (4 * digits)) != 0) {
+            ++digits;
         }
-        const int written = std::snprintf(hex + hexLength, sizeof hex - static_cast<unsigned>(hexLength),
-                                          "%02x ", static_cast<unsigned>(data[i]));
-        if (written < 0 || written >= static_cast<int>(sizeof hex) - hexLength) {
-            return;
+        char* out = line;
+        for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) {
+            *out++ = kHexDigits[(offset >> shift) & 0x0F];
         }
-        hexLength += written;
-        // Only ASCII letters and digits: the program never leaves the "C" locale.
-        text[textLength++] = std::isalnum(data[i]) ? static_cast<char>(data[i]) : '.';
+        *out++ = ':';
+        *out++ = ' ';
+        const int count = length - lineStart < 16 ? length - lineStart : 16;
+        const unsigned char* bytes = data + lineStart;
+        for (int i = 0; i < count; ++i) {
+            *out++ = kHexDigits[bytes[i] >> 4];
+            *out++ = kHexDigits[bytes[i] & 0x0F];
+            *out++ = ' ';
+        }
+        *out++ = ' ';
+        for (int i = 0; i < count; ++i) {
+            // Only ASCII letters and digits: the program never leaves the "C" locale.
+            *out++ = std::isalnum(bytes[i]) ? static_cast<char>(bytes[i]) : '.';
+        }
+        *out++ = '\n';
+        std::fwrite(line, 1, static_cast<std::size_t>(out - line), stdout);
+        std::fflush(stdout);
     }
 }

@@ -6,70 +6,101 @@
 #include <cstdio>
 #include <cstring>
 
+namespace {
+
+// The longest names any controller number can give fit their buffers, so
+// no name is ever cut short.
+constexpr int kNameSize = 260;
+constexpr int kLongestDosName = sizeof "tempBusSil-2147483648" - 1;
+static_assert(sizeof "\\\\.\\" + kLongestDosName <= kNameSize, "opened path fits");
+static_assert(sizeof "\\Device\\Scsi\\SI-21474836481" <= kNameSize, "target fits");
+
+// The temporary name while it is defined. A Ctrl+C, Ctrl+Break or closed
+// console ends the process wherever it is, also while a port keeps it
+// waiting in the driver; the control handler then removes the name, on its
+// own thread. The lock makes the removal happen once and lets the main
+// thread's teardown wait until the handler's removal is done.
+SRWLOCK temporaryNameLock = SRWLOCK_INIT;
+const char* temporaryName = nullptr;
+
+void RemoveTemporaryName()
+{
+    AcquireSRWLockExclusive(&temporaryNameLock);
+    if (temporaryName != nullptr) {
+        DefineDosDeviceA(DDD_REMOVE_DEFINITION, temporaryName, nullptr);
+        temporaryName = nullptr;
+    }
+    ReleaseSRWLockExclusive(&temporaryNameLock);
+}
+
+// Lets the process end as Windows ends it, once the name is gone.
+BOOL WINAPI RemoveTemporaryNameOnControlEvent(DWORD)
+{
+    RemoveTemporaryName();
+    return FALSE;
+}
+
+}  // namespace
+
 void QueryController(int controller)
 {
-    char dosName[260];
-    char path[260];
-    bool mappingDefined = false;
+    char dosName[kNameSize];
+    char path[kNameSize];
 
     // The 3512 is served by the 3112's driver.
     if (controller == 3512) {
         controller = 3112;
     }
     if (controller < 32) {
-        const int length = std::snprintf(dosName, sizeof dosName, "Scsi%d:", controller);
-        if (length < 0 || length >= static_cast<int>(sizeof dosName)) {
-            return;
-        }
+        std::snprintf(dosName, sizeof dosName, "Scsi%d:", controller);
     } else {
-        char target[260];
-        const int nameLength = std::snprintf(dosName, sizeof dosName, "tempBusSil%d", controller);
-        const int targetLength = std::snprintf(target, sizeof target, "\\Device\\Scsi\\SI%d1", controller);
-        if (nameLength < 0 || nameLength >= static_cast<int>(sizeof dosName) || targetLength < 0 ||
-            targetLength >= static_cast<int>(sizeof target)) {
-            return;
-        }
+        char target[kNameSize];
+        std::snprintf(dosName, sizeof dosName, "tempBusSil%d", controller);
+        std::snprintf(target, sizeof target, "\\Device\\Scsi\\SI%d1", controller);
         if (!DefineDosDeviceA(DDD_RAW_TARGET_PATH, dosName, target)) {
             std::printf(DEFINE_FAILED_FORMAT, static_cast<int>(GetLastError()));
+            std::fflush(stdout);
             return;
         }
-        mappingDefined = true;
+        AcquireSRWLockExclusive(&temporaryNameLock);
+        temporaryName = dosName;
+        ReleaseSRWLockExclusive(&temporaryNameLock);
+        SetConsoleCtrlHandler(RemoveTemporaryNameOnControlEvent, TRUE);
     }
 
-    const int pathLength = std::snprintf(path, sizeof path, "\\\\.\\%s", dosName);
-    if (pathLength >= 0 && pathLength < static_cast<int>(sizeof path)) {
-        HANDLE device = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, 0, nullptr);
-        if (device == INVALID_HANDLE_VALUE) {
-            std::printf(OPEN_FAILED_FORMAT, path, static_cast<int>(GetLastError()));
-        } else {
-            for (unsigned short port = 0; port < 4; ++port) {
-                // Cleared for every port, so no byte of an earlier answer can
-                // reach the driver or the dump.
-                CmdIdeRequest request;
-                std::memset(&request, 0, sizeof request);
-                request.Header.HeaderLength = sizeof request.Header;
-                std::memcpy(request.Header.Signature, "CMD_IDE ", sizeof request.Header.Signature);
-                request.Header.Timeout = 5;
-                request.Header.ControlCode = 0x00042008;
-                request.Header.ReturnCode = 0xFFFFFFFF;
-                request.Header.Length = sizeof request - sizeof request.Header;
-                request.PortNumber = port;
-                request.Parameter = 1;
+    std::snprintf(path, sizeof path, "\\\\.\\%.*s", kLongestDosName, dosName);
+    HANDLE device = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    if (device == INVALID_HANDLE_VALUE) {
+        std::printf(OPEN_FAILED_FORMAT, path, static_cast<int>(GetLastError()));
+        std::fflush(stdout);
+    } else {
+        for (unsigned short port = 0; port < 4; ++port) {
+            // Cleared for every port, so no byte of an earlier answer can
+            // reach the driver or the dump.
+            CmdIdeRequest request;
+            std::memset(&request, 0, sizeof request);
+            request.Header.HeaderLength = sizeof request.Header;
+            std::memcpy(request.Header.Signature, "CMD_IDE ", sizeof request.Header.Signature);
+            request.Header.Timeout = 5;
+            request.Header.ControlCode = 0x00042008;
+            request.Header.ReturnCode = 0xFFFFFFFF;
+            request.Header.Length = sizeof request - sizeof request.Header;
+            request.PortNumber = port;
+            request.Parameter = 1;
 
-                DWORD returned = 0;
-                if (DeviceIoControl(device, IOCTL_SCSI_MINIPORT, &request, sizeof request, &request,
-                                    sizeof request, &returned, nullptr)) {
-                    std::printf("Port %d\n", port);
-                    DumpBlock(request.Data, sizeof request.Data);
-                    std::printf("-----------------------------------------\n");
-                }
+            DWORD returned = 0;
+            if (DeviceIoControl(device, IOCTL_SCSI_MINIPORT, &request, sizeof request, &request, sizeof request,
+                                &returned, nullptr)) {
+                std::printf("Port %d\n", port);
+                std::fflush(stdout);
+                DumpBlock(request.Data, sizeof request.Data);
+                std::printf("-----------------------------------------\n");
+                std::fflush(stdout);
             }
-            CloseHandle(device);
         }
+        CloseHandle(device);
     }
 
-    if (mappingDefined) {
-        DefineDosDeviceA(DDD_REMOVE_DEFINITION, dosName, nullptr);
-    }
+    RemoveTemporaryName();
 }

@@ -8,6 +8,9 @@
 int main(int argc, char* argv[], char* envp[])
 {
     (void)envp;
+    // Each line is flushed whole: one write a line, also on a console, where
+    // stdout is otherwise unbuffered and goes out a byte at a time.
+    std::setvbuf(stdout, nullptr, _IOFBF, BUFSIZ);
     if (argc == 2) {
         // strtol, unlike atoi, has defined overflow; long may be wider than
         // int, so saturate at int's range as strtol does at long's.
@@ -20,6 +23,7 @@ int main(int argc, char* argv[], char* envp[])
         QueryController(static_cast<int>(controller));
     } else {
         std::printf(USAGE_MESSAGE);
+        std::fflush(stdout);
     }
     return 0;
 }

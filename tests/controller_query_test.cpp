@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -96,7 +97,7 @@ TEST_F(QueryTest, AnswerOfOnePortNeverReachesTheNext)
 
     const std::string out = Query(4000);
 
-    const CallRecord& secondRequest = CallAt(3);  // define, open, port 0, port 1
+    const CallRecord& secondRequest = CallAt(4);  // define, handler, open, port 0, port 1
     ASSERT_EQ(secondRequest.call, Call::DeviceControl);
     for (int i = 52; i < 564; ++i) {
         ASSERT_EQ(secondRequest.request[i], 0) << "offset " << i;
@@ -119,6 +120,11 @@ struct Route {
     bool opens;
 };
 
+void PrintTo(const Route& route, std::ostream* out)
+{
+    *out << route.controller;
+}
+
 class RouteTest : public QueryTest, public testing::WithParamInterface<Route> {};
 
 TEST_P(RouteTest, NamesDefinedOpenedAndRemoved)
@@ -135,6 +141,9 @@ TEST_P(RouteTest, NamesDefinedOpenedAndRemoved)
         EXPECT_EQ(define.flags, 1u);
         EXPECT_STREQ(define.name, route.defined);
         EXPECT_STREQ(define.target, route.target);
+        const CallRecord& handler = calls[next++];
+        EXPECT_EQ(handler.call, Call::ControlHandler) << "the name is guarded from a Ctrl+C once defined";
+        EXPECT_EQ(handler.flags, 1u);
     }
     ASSERT_LT(next, calls.size());
     const CallRecord& open = calls[next++];
@@ -211,8 +220,8 @@ TEST_F(QueryTest, FailedOpenAfterDefineStillRemovesTheName)
     emulated::InjectFault(Fault::Open, 5);
     EXPECT_EQ(Query(3114), OpenFailed("\\\\.\\tempBusSil3114", 5));
     std::vector<CallRecord> calls = Calls();
-    ASSERT_EQ(calls.size(), 3u);
-    EXPECT_EQ(calls[2].call, Call::Remove);
+    ASSERT_EQ(calls.size(), 4u);
+    EXPECT_EQ(calls[3].call, Call::Remove);
     EXPECT_EQ(emulated::DefinitionCount("tempBusSil3114"), 0);
 }
 
@@ -252,6 +261,91 @@ TEST_F(QueryTest, NameAlreadyDefinedByOthersIsLeftAsItWas)
     const std::string out = Query(3114);
     EXPECT_EQ(PortLines(out), (std::vector<std::string>{"Port 1", "Port 3"}));
     EXPECT_EQ(emulated::DefinitionCount("tempBusSil3114"), 1);
+}
+
+TEST_F(QueryTest, ShortOrFailingAnswerIsStillPrintedWhole)
+{
+    // Success with 100 of the 512 bytes and a ReturnCode saying failure: the
+    // tool reads neither, so the block shows those bytes and zeros after them.
+    const int controller = emulated::AddSiliconImage(4000, 1);
+    unsigned char few[100];
+    std::memset(few, 'Q', sizeof few);
+    emulated::SetPortAnswer(controller, 0, few, sizeof few, 0xC0000001);
+
+    const std::string out = Query(4000);
+
+    const std::string q16 = "51 51 51 51 51 51 51 51 51 51 51 51 51 51 51 51  QQQQQQQQQQQQQQQQ\n";
+    const std::string zeros = "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00  ................\n";
+    std::string expected = "Port 0\n";
+    for (int line = 0; line < 32; ++line) {
+        char label[8];
+        std::snprintf(label, sizeof label, "%03x: ", line * 16);
+        expected += label;
+        // 100 bytes: six full lines of Q, then 4 Q and 12 zeros.
+        expected += line < 6    ? q16
+                    : line == 6 ? "51 51 51 51 00 00 00 00 00 00 00 00 00 00 00 00  QQQQ............\n"
+                                : zeros;
+    }
+    EXPECT_EQ(out, expected + kSeparator);
+}
+
+TEST_F(QueryTest, MissingObjectDirectoryFailsWithPathNotFound)
+{
+    // A machine without any SiliconImage driver has no \Device\Scsi at all.
+    emulated::ClearMachine();
+    const int scsi = emulated::AddScsiPort(0, 4);
+    emulated::AttachDisk(scsi, 0, DiskIdentity{"S", "F", "M", 1000ull});
+    EXPECT_EQ(Query(3512), OpenFailed("\\\\.\\tempBusSil3112", 3));
+    EXPECT_EQ(emulated::DefinitionCount("tempBusSil3112"), 0);
+    EXPECT_EQ(PortLines(Query(0)), (std::vector<std::string>{"Port 0"}));
+}
+
+int CountCalls(Call kind)
+{
+    int count = 0;
+    for (const CallRecord& call : Calls()) {
+        count += call.call == kind ? 1 : 0;
+    }
+    return count;
+}
+
+class ControlEventTest : public QueryTest, public testing::WithParamInterface<DWORD> {};
+
+TEST_P(ControlEventTest, NameRemovedOnceWhenTheEventComesDuringARequest)
+{
+    emulated::RaiseControlEventDuring(1, GetParam());
+    const std::string out = Query(3114);
+
+    EXPECT_TRUE(emulated::ControlEventEndedProcess()) << "the handler lets Windows end the process";
+    EXPECT_EQ(CountCalls(Call::Remove), 1) << "the handler's removal, none at the teardown";
+    EXPECT_EQ(emulated::DefinitionCount("tempBusSil3114"), 0);
+    // define, handler, open, port 0, then the handler's removal during port 1.
+    ASSERT_GE(CallCount(), 5);
+    EXPECT_EQ(CallAt(4).call, Call::Remove);
+    EXPECT_STREQ(CallAt(4).name, "tempBusSil3114");
+    EXPECT_TRUE(CallAt(4).targetNull);
+    EXPECT_EQ(CallAt(5).call, Call::DeviceControl);
+}
+
+INSTANTIATE_TEST_SUITE_P(Events, ControlEventTest, testing::Values(CTRL_C_EVENT, CTRL_BREAK_EVENT, CTRL_CLOSE_EVENT),
+                         [](const testing::TestParamInfo<DWORD>& info) { return "Event" + std::to_string(info.param); });
+
+TEST_F(QueryTest, ControlEventAfterTheTeardownRemovesNothingMore)
+{
+    Query(3112);
+    ASSERT_EQ(CountCalls(Call::Remove), 1);
+    EXPECT_TRUE(emulated::RaiseControlEvent(CTRL_CLOSE_EVENT));
+    EXPECT_EQ(CountCalls(Call::Remove), 1);
+}
+
+TEST_F(QueryTest, NoControlHandlerWithoutATemporaryName)
+{
+    Query(0);
+    EXPECT_EQ(CountCalls(Call::ControlHandler), 0) << "SCSI port route";
+    emulated::ResetMachine();
+    emulated::InjectFault(Fault::Define, 5);
+    Query(3114);
+    EXPECT_EQ(CountCalls(Call::ControlHandler), 0) << "failed define";
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,11 @@ struct Argument {
     std::string golden;   // output of the built-in machine, or empty
     std::string opened;   // the path in the open failure, or empty
 };
+
+void PrintTo(const Argument& argument, std::ostream* out)
+{
+    *out << testing::PrintToString(argument.text);
+}
 
 class ArgumentTest : public testing::TestWithParam<Argument> {};
 

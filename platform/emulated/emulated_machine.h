@@ -1,22 +1,23 @@
 // Test-only control of the emulated platform: describe the machine, make calls
-// fail, and read back every call the tool made. The product never includes this.
+// fail, raise console control events, and read back every call the tool made.
+// Only tests link it; the product never includes this.
 #pragma once
 
+#include "call_observer.h"
 #include "identify_block.h"
 #include "kernel32.h"
 
 namespace emulated {
 
-constexpr int kNameSize = 260;
-constexpr int kRequestSize = 564;
-constexpr int kMaxPorts = 8;
+constexpr int kRecordedName = 260;
+constexpr int kRecordedRequest = 564;
 
-enum class Call { Define, Remove, Open, DeviceControl, Close };
 enum class Fault { Define, Open, PortRequest, Remove };
 
 struct CallRecord {
     Call call;
-    DWORD flags;        // Define/Remove: dwFlags; Open: desired access; DeviceControl: control code
+    DWORD flags;        // Define/Remove: dwFlags; Open: desired access; DeviceControl: control code;
+                        // ControlHandler: Add
     DWORD shareMode;    // Open
     DWORD creation;     // Open
     DWORD attributes;   // Open
@@ -26,18 +27,18 @@ struct CallRecord {
     bool overlappedNull;      // DeviceControl
     bool bytesReturnedNull;   // DeviceControl
     bool sameBuffer;          // DeviceControl: input and output are one buffer
-    char name[kNameSize];     // Define/Remove: the DOS device name; Open: the path
-    char target[kNameSize];   // Define/Remove
-    DWORD inSize;             // DeviceControl
-    DWORD outSize;            // DeviceControl
-    unsigned char request[kRequestSize];  // DeviceControl: the input bytes as sent
+    char name[kRecordedName];     // Define/Remove: the DOS device name; Open: the path
+    char target[kRecordedName];   // Define/Remove
+    DWORD inSize;                 // DeviceControl
+    DWORD outSize;                // DeviceControl
+    unsigned char request[kRecordedRequest];  // DeviceControl: the input bytes as sent
     BOOL result;
     DWORD error;  // the last error after a failing call
 };
 
 // Back to the built-in machine: SCSI port 0 with disks on ports 0 and 1,
 // SiliconImage 3112 with a disk on port 0, SiliconImage 3114 with disks on
-// ports 1 and 3. Clears faults, handles and the call log.
+// ports 1 and 3. Clears faults, handles, handlers and the call log.
 void ResetMachine();
 // A machine with no devices, no names, no faults and an empty call log.
 void ClearMachine();
@@ -46,12 +47,23 @@ void ClearMachine();
 int AddScsiPort(int number, int ports);         // "\Device\ScsiPort<n>", named "Scsi<n>:"
 int AddSiliconImage(int model, int ports);      // "\Device\Scsi\SI<model>1", no DOS name
 void AttachDisk(int controller, int port, const DiskIdentity& disk);
-// The port answers with the first `count` bytes of `data` (0 to 512).
-void SetPortAnswer(int controller, int port, const unsigned char* data, int count);
+// The port answers with the first `count` bytes of `data` (0 to 512) and
+// that ReturnCode.
+void SetPortAnswer(int controller, int port, const unsigned char* data, int count, ULONG returnCode = 0);
 
 // Every later call of that kind fails with `error`; `port` picks the port
 // request (on any controller).
 void InjectFault(Fault fault, DWORD error, int port = 0);
+
+// While the request for `port` is in progress, the console control handlers
+// get `event` on another thread, as Windows calls them.
+void RaiseControlEventDuring(int port, DWORD event);
+// Raises `event` now, on another thread, and waits for the handlers; true
+// when none of them handled it, so Windows would end the process.
+bool RaiseControlEvent(DWORD event);
+// How the last event raised during a request ended: true when Windows would
+// have ended the process.
+bool ControlEventEndedProcess();
 
 // The log holds the first calls; once full, its last entry is the newest call.
 int CallCount();

@@ -1,9 +1,12 @@
 // kernel32 as the tool meets it on Windows: the DOS device namespace, device
-// objects opened by name, and the miniport behind IOCTL_SCSI_MINIPORT.
+// objects opened by name, the miniport behind IOCTL_SCSI_MINIPORT and the
+// console control handlers.
+#include "call_observer.h"
 #include "machine_state.h"
 
 #include <cstdint>
 #include <cstring>
+#include <pthread.h>
 
 using namespace emulated;
 
@@ -14,32 +17,41 @@ constexpr ULONG kCmdIdeLength = kRequestSize - kHeaderSize;
 constexpr int kDataOffset = 52;
 constexpr ULONG kCmdIdeControlCode = 0x00042008;
 constexpr unsigned kReadBlock = 1;
+constexpr DWORD kNoError = 0;
 
-CallRecord& Record(Call call)
+const CallObserver* observer = nullptr;
+
+// Every call starts here: the observer sees it and may make it fail.
+DWORD Observe(const CallEvent& event)
 {
-    Machine& machine = TheMachine();
-    // Once the log is full, its last entry holds the newest call.
-    if (machine.callCount == kMaxCalls) {
-        --machine.callCount;
+    return observer != nullptr ? observer->before(event) : kNoError;
+}
+
+BOOL Finish(BOOL result, DWORD error)
+{
+    if (!result) {
+        TheMachine().lastError = error;
     }
-    CallRecord& record = machine.calls[machine.callCount++];
-    std::memset(&record, 0, sizeof record);
-    record.call = call;
-    return record;
+    if (observer != nullptr) {
+        observer->after(result, error);
+    }
+    return result;
 }
 
-BOOL Succeed(CallRecord& record)
+BOOL Succeed()
 {
-    record.result = 1;
-    return 1;
+    return Finish(1, kNoError);
 }
 
-BOOL Fail(CallRecord& record, DWORD error)
+BOOL Fail(DWORD error)
 {
-    TheMachine().lastError = error;
-    record.result = 0;
-    record.error = error;
-    return 0;
+    return Finish(0, error);
+}
+
+HANDLE FailOpen(DWORD error)
+{
+    Fail(error);
+    return INVALID_HANDLE_VALUE;
 }
 
 bool IsEmpty(const char* text)
@@ -70,49 +82,51 @@ int FindController(const char* device)
     return -1;
 }
 
-BOOL RemoveDefinition(CallRecord& record, const char* name, const char* target)
+// Cuts `path` to the object directory it lies in; false at the root.
+bool ParentDirectory(const char* path, char (&directory)[kNameSize])
 {
-    Machine& machine = TheMachine();
-    if (machine.removeFault != kNoFault) {
-        return Fail(record, machine.removeFault);
+    const char* lastSeparator = std::strrchr(path, '\\');
+    if (lastSeparator == nullptr || lastSeparator == path || !CopyName(directory, path)) {
+        return false;
     }
-    // A null target pops the newest definition; a target removes the newest one
-    // that points there.
-    int found = -1;
-    for (int i = machine.definitionCount - 1; i >= 0 && found < 0; --i) {
-        const Definition& definition = machine.definitions[i];
-        if (SameName(definition.name, name) && (IsEmpty(target) || SameName(definition.target, target))) {
-            found = i;
-        }
-    }
-    if (found < 0) {
-        return Fail(record, ERROR_FILE_NOT_FOUND);
-    }
-    std::memmove(&machine.definitions[found], &machine.definitions[found + 1],
-                 sizeof(Definition) * static_cast<unsigned>(machine.definitionCount - found - 1));
-    --machine.definitionCount;
-    return Succeed(record);
+    directory[lastSeparator - path] = '\0';
+    return true;
 }
 
-BOOL AddDefinition(CallRecord& record, DWORD flags, const char* name, const char* target)
+// The error of opening a target that names no device object: \Device always
+// exists, any other object directory only while a device object lies in it
+// (\Device\Scsi exists only where a SiliconImage driver made it).
+DWORD MissingTargetError(const char* target)
+{
+    char wanted[kNameSize];
+    if (!ParentDirectory(target, wanted) || SameName(wanted, "\\Device")) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    const Machine& machine = TheMachine();
+    for (int i = 0; i < machine.controllerCount; ++i) {
+        char directory[kNameSize];
+        if (ParentDirectory(machine.controllers[i].device, directory) && SameName(directory, wanted)) {
+            return ERROR_FILE_NOT_FOUND;
+        }
+    }
+    return ERROR_PATH_NOT_FOUND;
+}
+
+BOOL RemoveDefinition(const char* name, const char* target)
 {
     Machine& machine = TheMachine();
-    // Only raw NT targets are emulated; the tool never asks for anything else.
-    if (flags != DDD_RAW_TARGET_PATH || IsEmpty(target)) {
-        return Fail(record, ERROR_INVALID_PARAMETER);
+    // A null target pops the newest definition; a target removes the newest one
+    // that points there.
+    for (int i = machine.definitionCount - 1; i >= 0; --i) {
+        const Definition& definition = machine.definitions[i];
+        if (SameName(definition.name, name) && (IsEmpty(target) || SameName(definition.target, target))) {
+            std::memmove(&machine.definitions[i], &machine.definitions[i + 1],
+                         sizeof(Definition) * static_cast<unsigned>(machine.definitionCount - i - 1));
+            --machine.definitionCount;
+            return Succeed();
+        }
     }
-    if (machine.defineFault != kNoFault) {
-        return Fail(record, machine.defineFault);
-    }
-    if (machine.definitionCount == kMaxDefinitions) {
-        return Fail(record, ERROR_NOT_ENOUGH_MEMORY);
-    }
-    Definition& added = machine.definitions[machine.definitionCount];
-    if (!CopyName(added.name, name) || !CopyName(added.target, target)) {
-        return Fail(record, ERROR_INVALID_PARAMETER);
-    }
-    ++machine.definitionCount;
-    return Succeed(record);
+    return Fail(ERROR_FILE_NOT_FOUND);
 }
 
 // Handles are multiples of 4, as on Windows: slot i is handle 4 * (i + 1).
@@ -142,135 +156,140 @@ DWORD RunMiniport(int controllerIndex, unsigned char (&buffer)[kRequestSize], DW
         header.ControlCode != kCmdIdeControlCode || header.Length < kCmdIdeLength || parameter != kReadBlock) {
         return ERROR_IO_DEVICE;
     }
-    const Controller& controller = TheMachine().controllers[controllerIndex];
+    const ControllerSpec& controller = TheMachine().controllers[controllerIndex];
     if (port >= controller.ports) {
         return ERROR_IO_DEVICE;
     }
-    const Port& answering = controller.port[port];
-    if (answering.fault != kNoFault) {
-        return answering.fault;
-    }
-    if (!answering.answers) {
+    const PortAnswer& answer = controller.port[port];
+    if (answer.disk == nullptr && answer.bytes == nullptr) {
         return ERROR_IO_DEVICE;  // no disk on this port
     }
-    header.ReturnCode = 0;
+    header.ReturnCode = answer.returnCode;
     std::memcpy(buffer, &header, sizeof header);
-    std::memcpy(buffer + kDataOffset, answering.block, static_cast<unsigned>(answering.count));
-    information = static_cast<DWORD>(kDataOffset + answering.count);
-    return kNoFault;
+    if (answer.disk != nullptr) {
+        BuildIdentifyBlock(answer.disk, buffer + kDataOffset);
+        information = kRequestSize;
+    } else {
+        std::memcpy(buffer + kDataOffset, answer.bytes, static_cast<unsigned>(answer.count));
+        information = static_cast<DWORD>(kDataOffset + answer.count);
+    }
+    return kNoError;
 }
 
 }  // namespace
 
+void emulated::SetCallObserver(const CallObserver* watching)
+{
+    observer = watching;
+}
+
 extern "C" BOOL DefineDosDeviceA(DWORD dwFlags, LPCSTR lpDeviceName, LPCSTR lpTargetPath)
 {
-    CallRecord& record = Record((dwFlags & DDD_REMOVE_DEFINITION) != 0 ? Call::Remove : Call::Define);
-    record.flags = dwFlags;
-    record.targetNull = lpTargetPath == nullptr;
-    if (lpDeviceName != nullptr) {
-        CopyName(record.name, lpDeviceName);
-    }
-    if (lpTargetPath != nullptr) {
-        CopyName(record.target, lpTargetPath);
+    CallEvent event{};
+    event.call = (dwFlags & DDD_REMOVE_DEFINITION) != 0 ? Call::Remove : Call::Define;
+    event.flags = dwFlags;
+    event.name = lpDeviceName;
+    event.target = lpTargetPath;
+    if (const DWORD fault = Observe(event)) {
+        return Fail(fault);
     }
     if (IsEmpty(lpDeviceName)) {
-        return Fail(record, ERROR_INVALID_PARAMETER);
+        return Fail(ERROR_INVALID_PARAMETER);
     }
-    if (record.call == Call::Remove) {
-        return RemoveDefinition(record, lpDeviceName, lpTargetPath);
+    if (event.call == Call::Remove) {
+        return RemoveDefinition(lpDeviceName, lpTargetPath);
     }
-    return AddDefinition(record, dwFlags, lpDeviceName, lpTargetPath);
+    // Only raw NT targets are emulated; the tool never asks for anything else.
+    if (dwFlags != DDD_RAW_TARGET_PATH || IsEmpty(lpTargetPath)) {
+        return Fail(ERROR_INVALID_PARAMETER);
+    }
+    if (TheMachine().definitionCount == kMaxDefinitions) {
+        return Fail(ERROR_NOT_ENOUGH_MEMORY);
+    }
+    return AddDefinition(lpDeviceName, lpTargetPath) ? Succeed() : Fail(ERROR_INVALID_PARAMETER);
 }
 
 extern "C" HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                               LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
                               DWORD dwFlagsAndAttributes, HANDLE hTemplateFile)
 {
-    Machine& machine = TheMachine();
-    CallRecord& record = Record(Call::Open);
-    record.flags = dwDesiredAccess;
-    record.shareMode = dwShareMode;
-    record.creation = dwCreationDisposition;
-    record.attributes = dwFlagsAndAttributes;
-    record.securityNull = lpSecurityAttributes == nullptr;
-    record.templateNull = hTemplateFile == nullptr;
-    if (lpFileName != nullptr) {
-        CopyName(record.name, lpFileName);
-    }
-
-    if (machine.openFault != kNoFault) {
-        Fail(record, machine.openFault);
-        return INVALID_HANDLE_VALUE;
+    CallEvent event{};
+    event.call = Call::Open;
+    event.flags = dwDesiredAccess;
+    event.shareMode = dwShareMode;
+    event.creation = dwCreationDisposition;
+    event.attributes = dwFlagsAndAttributes;
+    event.security = lpSecurityAttributes;
+    event.templateFile = hTemplateFile;
+    event.name = lpFileName;
+    if (const DWORD fault = Observe(event)) {
+        return FailOpen(fault);
     }
     if (IsEmpty(lpFileName) || std::strncmp(lpFileName, "\\\\.\\", 4) != 0) {
-        Fail(record, ERROR_FILE_NOT_FOUND);
-        return INVALID_HANDLE_VALUE;
+        return FailOpen(ERROR_FILE_NOT_FOUND);
     }
+    Machine& machine = TheMachine();
     const int definition = FindDefinition(lpFileName + 4);
-    const int controller = definition < 0 ? -1 : FindController(machine.definitions[definition].target);
+    if (definition < 0) {
+        return FailOpen(ERROR_FILE_NOT_FOUND);
+    }
+    const char* target = machine.definitions[definition].target;
+    const int controller = FindController(target);
     if (controller < 0) {
-        Fail(record, ERROR_FILE_NOT_FOUND);
-        return INVALID_HANDLE_VALUE;
+        return FailOpen(MissingTargetError(target));
     }
     if (dwCreationDisposition != OPEN_EXISTING) {
-        Fail(record, ERROR_INVALID_PARAMETER);
-        return INVALID_HANDLE_VALUE;
-    }
-    // The disk drivers above the controller keep it open for reading and
-    // writing, so an open that refuses to share either conflicts with them.
-    const DWORD sharedWithDisks = FILE_SHARE_READ | FILE_SHARE_WRITE;
-    if ((dwShareMode & sharedWithDisks) != sharedWithDisks) {
-        Fail(record, ERROR_SHARING_VIOLATION);
-        return INVALID_HANDLE_VALUE;
+        return FailOpen(ERROR_INVALID_PARAMETER);
     }
     for (int i = 0; i < kMaxHandles; ++i) {
         OpenHandle& handle = machine.handles[i];
         if (!handle.open) {
             handle = OpenHandle{true, controller, dwDesiredAccess};
-            Succeed(record);
+            Succeed();
             return reinterpret_cast<HANDLE>(kHandleStep * static_cast<std::uintptr_t>(i + 1));
         }
     }
-    Fail(record, ERROR_TOO_MANY_OPEN_FILES);
-    return INVALID_HANDLE_VALUE;
+    return FailOpen(ERROR_TOO_MANY_OPEN_FILES);
 }
 
 extern "C" BOOL DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBuffer, DWORD nInBufferSize,
                                 LPVOID lpOutBuffer, DWORD nOutBufferSize, LPDWORD lpBytesReturned,
                                 LPOVERLAPPED lpOverlapped)
 {
-    CallRecord& record = Record(Call::DeviceControl);
-    record.flags = dwIoControlCode;
-    record.inSize = nInBufferSize;
-    record.outSize = nOutBufferSize;
-    record.overlappedNull = lpOverlapped == nullptr;
-    record.bytesReturnedNull = lpBytesReturned == nullptr;
-    record.sameBuffer = lpInBuffer == lpOutBuffer;
-    if (lpInBuffer != nullptr) {
-        std::memcpy(record.request, lpInBuffer, nInBufferSize < kRequestSize ? nInBufferSize : kRequestSize);
+    CallEvent event{};
+    event.call = Call::DeviceControl;
+    event.flags = dwIoControlCode;
+    event.in = lpInBuffer;
+    event.inSize = nInBufferSize;
+    event.out = lpOutBuffer;
+    event.outSize = nOutBufferSize;
+    event.bytesReturned = lpBytesReturned;
+    event.overlapped = lpOverlapped;
+    if (const DWORD fault = Observe(event)) {
+        return Fail(fault);
     }
 
     const int handle = HandleIndex(hDevice);
     if (handle < 0) {
-        return Fail(record, ERROR_INVALID_HANDLE);
+        return Fail(ERROR_INVALID_HANDLE);
     }
     if (dwIoControlCode != IOCTL_SCSI_MINIPORT) {
-        return Fail(record, ERROR_INVALID_FUNCTION);
+        return Fail(ERROR_INVALID_FUNCTION);
     }
     // IOCTL_SCSI_MINIPORT is declared with read and write access.
     const DWORD readWrite = GENERIC_READ | GENERIC_WRITE;
     if ((TheMachine().handles[handle].access & readWrite) != readWrite) {
-        return Fail(record, ERROR_ACCESS_DENIED);
+        return Fail(ERROR_ACCESS_DENIED);
     }
     if (lpInBuffer == nullptr || lpOutBuffer == nullptr || lpBytesReturned == nullptr ||
         nInBufferSize < kHeaderSize || nOutBufferSize < kHeaderSize) {
-        return Fail(record, ERROR_INVALID_PARAMETER);
+        return Fail(ERROR_INVALID_PARAMETER);
     }
     SRB_IO_CONTROL header;
     std::memcpy(&header, lpInBuffer, sizeof header);
     if (header.HeaderLength != kHeaderSize || header.Length > nInBufferSize - kHeaderSize ||
         header.Length > nOutBufferSize - kHeaderSize) {
-        return Fail(record, ERROR_INVALID_PARAMETER);
+        return Fail(ERROR_INVALID_PARAMETER);
     }
 
     // Buffered I/O: the driver works on a copy and the system copies back as
@@ -279,12 +298,12 @@ extern "C" BOOL DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lp
     std::memcpy(buffer, lpInBuffer, nInBufferSize < kRequestSize ? nInBufferSize : kRequestSize);
     DWORD information = 0;
     const DWORD error = RunMiniport(TheMachine().handles[handle].controller, buffer, information);
-    if (error != kNoFault) {
-        return Fail(record, error);
+    if (error != kNoError) {
+        return Fail(error);
     }
     std::memcpy(lpOutBuffer, buffer, information);
     *lpBytesReturned = information;
-    return Succeed(record);
+    return Succeed();
 }
 
 extern "C" DWORD GetLastError(void)
@@ -294,11 +313,50 @@ extern "C" DWORD GetLastError(void)
 
 extern "C" BOOL CloseHandle(HANDLE hObject)
 {
-    CallRecord& record = Record(Call::Close);
+    CallEvent event{};
+    event.call = Call::Close;
+    if (const DWORD fault = Observe(event)) {
+        return Fail(fault);
+    }
     const int handle = HandleIndex(hObject);
     if (handle < 0) {
-        return Fail(record, ERROR_INVALID_HANDLE);
+        return Fail(ERROR_INVALID_HANDLE);
     }
     TheMachine().handles[handle].open = false;
-    return Succeed(record);
+    return Succeed();
+}
+
+extern "C" BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE HandlerRoutine, BOOL Add)
+{
+    CallEvent event{};
+    event.call = Call::ControlHandler;
+    event.flags = static_cast<DWORD>(Add);
+    if (const DWORD fault = Observe(event)) {
+        return Fail(fault);
+    }
+    Machine& machine = TheMachine();
+    // Only adding is emulated; the tool never removes its handler.
+    if (HandlerRoutine == nullptr || !Add) {
+        return Fail(ERROR_INVALID_PARAMETER);
+    }
+    if (machine.controlHandlerCount == kMaxControlHandlers) {
+        return Fail(ERROR_NOT_ENOUGH_MEMORY);
+    }
+    machine.controlHandlers[machine.controlHandlerCount++] = HandlerRoutine;
+    return Succeed();
+}
+
+namespace {
+// One lock serves every SRWLOCK: the tool holds a single one.
+pthread_mutex_t srwLock = PTHREAD_MUTEX_INITIALIZER;
+}  // namespace
+
+extern "C" void AcquireSRWLockExclusive(PSRWLOCK)
+{
+    pthread_mutex_lock(&srwLock);
+}
+
+extern "C" void ReleaseSRWLockExclusive(PSRWLOCK)
+{
+    pthread_mutex_unlock(&srwLock);
 }

@@ -1,28 +1,34 @@
-// The emulated machine's state, shared by its kernel32 and its test control.
-// Fixed tables only: nothing here allocates.
+// The emulated machine: its controllers, the DOS device namespace, open
+// handles and console control handlers. Fixed tables only: nothing here
+// allocates, and booting touches only the names it defines.
 #pragma once
 
-#include "emulated_machine.h"
+#include "identify_block.h"
+#include "kernel32.h"
 
 namespace emulated {
 
-constexpr int kMaxControllers = 8;
-constexpr int kMaxDefinitions = 32;
+constexpr int kNameSize = 260;
+constexpr int kRequestSize = 564;
+constexpr int kMaxPorts = 8;
+constexpr int kMaxDefinitions = 16;
 constexpr int kMaxHandles = 8;
-constexpr int kMaxCalls = 64;
-constexpr int kNoFault = 0;
+constexpr int kMaxControlHandlers = 4;
 
-struct Port {
-    bool answers;
-    int count;  // bytes of `block` written into Data
-    unsigned char block[IDENTIFY_BLOCK_SIZE];
-    DWORD fault;
+// What a port answers: an invented disk's IDENTIFY block, or the first
+// `count` bytes of `bytes`; with neither there is no disk on the port.
+struct PortAnswer {
+    const DiskIdentity* disk;
+    const unsigned char* bytes;
+    int count;
+    ULONG returnCode;
 };
 
-struct Controller {
-    char device[kNameSize];  // the NT device object name
+struct ControllerSpec {
+    const char* device;   // the NT device object name
+    const char* dosName;  // the DOS name its driver defines, or nullptr
     int ports;
-    Port port[kMaxPorts];
+    const PortAnswer* port;
 };
 
 // One DOS device definition; definitions of one name stack, the newest last.
@@ -38,22 +44,26 @@ struct OpenHandle {
 };
 
 struct Machine {
-    Controller controllers[kMaxControllers];
+    const ControllerSpec* controllers;
     int controllerCount;
     Definition definitions[kMaxDefinitions];
     int definitionCount;
     OpenHandle handles[kMaxHandles];
+    PHANDLER_ROUTINE controlHandlers[kMaxControlHandlers];
+    int controlHandlerCount;
     DWORD lastError;
-    DWORD defineFault;
-    DWORD openFault;
-    DWORD removeFault;
-    CallRecord calls[kMaxCalls];
-    int callCount;
 };
 
 // The machine, booted as the built-in one on first use.
 Machine& TheMachine();
+// Starts the machine afresh with these controllers (which must outlive it):
+// no handles, no handlers, only the controllers' own DOS names.
+void BootMachine(const ControllerSpec* controllers, int count);
+extern const ControllerSpec kBuiltInControllers[];
+extern const int kBuiltInControllerCount;
 
+// Stacks a definition; false when the table is full or a name does not fit.
+bool AddDefinition(const char* name, const char* target);
 bool SameName(const char* a, const char* b);
 // Copies `text` into a name buffer; false when it does not fit.
 bool CopyName(char (&to)[kNameSize], const char* text);

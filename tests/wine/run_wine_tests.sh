@@ -5,9 +5,9 @@
 # usage: run_wine_tests.sh PORTDUMP_EXE DRIVER_SYS DRIVER_HOST_EXE GOLDEN_DIR ARCH WORK_DIR VERSION_PROBE_EXE VERSION
 set -uo pipefail
 exe=$1 driver=$2 host=$3 golden=$4 arch=$5 work=$6 probe=$7 version=$8
-# CI installs Wine, so there a missing Wine is a failure, not a skip.
+# Under ./test-all a missing Wine is a failure, not a skip.
 skip=77
-[ -n "${PORTDUMP_WINE_REQUIRED:-}" ] && skip=1
+[ -n "${PORTDUMP_TESTS_REQUIRED:-}" ] && skip=1
 
 if ! command -v wine >/dev/null || ! command -v wineserver >/dev/null || [ ! -x /usr/lib/wine/wine64 ]; then
   echo "skipped: Wine is missing; install wine and wine64 (apt-get install wine wine64)"

@@ -1,0 +1,21 @@
+# The product on the emulated platform holds no test-only machinery (the call
+# log, fault injection, machine description) and no large zeroed tables.
+execute_process(COMMAND ${NM} -C ${PROGRAM} OUTPUT_VARIABLE symbols RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "${NM} ${PROGRAM} failed")
+endif()
+foreach(name InjectFault CallAt ResetMachine AddSiliconImage SetPortAnswer RaiseControlEvent)
+  if(symbols MATCHES "emulated::${name}")
+    message(FATAL_ERROR "${PROGRAM} carries the test-only emulated::${name}")
+  endif()
+endforeach()
+execute_process(COMMAND ${SIZE_TOOL} ${PROGRAM} OUTPUT_VARIABLE sizes RESULT_VARIABLE result)
+if(NOT result EQUAL 0 OR NOT sizes MATCHES "\n *([0-9]+)\t *([0-9]+)\t *([0-9]+)")
+  message(FATAL_ERROR "size ${PROGRAM} failed")
+endif()
+set(bss ${CMAKE_MATCH_3})
+# The DOS name table (16 definitions of two 260-byte names) is the largest.
+if(bss GREATER 16384)
+  message(FATAL_ERROR "${PROGRAM} has ${bss} bytes of zeroed tables")
+endif()
+message(STATUS "${PROGRAM}: ${bss} bytes of bss, no test control")
