@@ -1,5 +1,13 @@
 // How long the dump of one block and one whole emulated query take, so that a
 // slowdown shows. The tool's own output goes to /dev/null, the report to stderr.
+//
+// The whole process, in instructions, beside xxd on the same amount of data:
+//   head -c 1024 /dev/urandom >1k.bin
+//   valgrind --tool=callgrind build/native/portdump 0 >/dev/null   (two blocks, 1 KiB dumped)
+//   valgrind --tool=callgrind xxd 1k.bin >/dev/null
+// 2026-12-09, Debian 12, GCC 12, RelWithDebInfo: portdump 213,487, xxd 460,390 (0.46 x);
+// before the dump built its lines from a hex-digit table, 1,241,971 (2.7 x). Booting the
+// built-in machine costs about 950 of them.
 #include "block_dump.h"
 #include "controller_query.h"
 #include "emulated_machine.h"

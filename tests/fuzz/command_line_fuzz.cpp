@@ -81,6 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(define.call == emulated::Call::Define, "the temporary name is defined first");
         Require(std::strcmp(define.name, dosName) == 0, "defined name");
         Require(std::strcmp(define.target, target) == 0, "defined target");
+        Require(emulated::CallAt(next++).call == emulated::Call::ControlHandler, "then guarded from Ctrl+C");
     }
     const emulated::CallRecord& open = emulated::CallAt(next);
     Require(open.call == emulated::Call::Open && std::strcmp(open.name, path) == 0, "opened path");

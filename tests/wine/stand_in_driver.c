@@ -12,12 +12,18 @@
 #define DATA_OFFSET 52
 #define PORT_COUNT 4
 #define SHORT_ANSWER_BYTES 100
+/* Long enough for a test to interrupt the tool while it waits. */
+#define SLOW_PORT_SECONDS 4
 
-enum PortBehaviour { PORT_FAILS, PORT_DISK, PORT_SHORT };
+enum PortBehaviour { PORT_FAILS, PORT_DISK, PORT_SHORT, PORT_SLOW };
 
 struct StandIn {
     const wchar_t* device;
-    const wchar_t* link; /* NULL: no DOS name, as with the SiliconImage driver */
+    /* The SCSI port driver's own DOS name. The SiliconImage driver has none:
+     * the tool defines tempBusSilN itself. But Wine 8's DefineDosDevice
+     * garbles names longer than two characters, so here the stand-in links
+     * those names too, and the tool's open of \\.\tempBusSilN reaches it. */
+    const wchar_t* link;
     enum PortBehaviour ports[PORT_COUNT];
     struct DiskIdentity disks[PORT_COUNT];
 };
@@ -27,10 +33,13 @@ static const struct StandIn standIns[] = {
      {{"WINE0P0", "8.00", "PORTDUMP WINE DISK 0", 1000215216ull}, {0, 0, 0, 0},
       {"WINE0P2", "8.00", "PORTDUMP WINE DISK 2", 250069680ull}, {0, 0, 0, 0}}},
     {L"\\Device\\ScsiPort5", L"\\DosDevices\\Scsi5:", {PORT_FAILS, PORT_FAILS, PORT_FAILS, PORT_FAILS}, {{0}}},
-    {L"\\Device\\Scsi\\SI31121", NULL, {PORT_DISK, PORT_FAILS, PORT_FAILS, PORT_FAILS},
+    {L"\\Device\\Scsi\\SI31121", L"\\DosDevices\\tempBusSil3112", {PORT_DISK, PORT_FAILS, PORT_FAILS, PORT_FAILS},
      {{"WINESIL0", "2.10", "PORTDUMP WINE SATA 0", 156301488ull}}},
-    {L"\\Device\\Scsi\\SI31141", NULL, {PORT_FAILS, PORT_DISK, PORT_FAILS, PORT_FAILS},
+    {L"\\Device\\Scsi\\SI31141", L"\\DosDevices\\tempBusSil3114", {PORT_FAILS, PORT_DISK, PORT_FAILS, PORT_FAILS},
      {{0, 0, 0, 0}, {"WINESIL1", "3.02", "PORTDUMP WINE SATA 1", 1953525168ull}}},
+    /* Port 0 answers only after SLOW_PORT_SECONDS: the Ctrl+C test's port. */
+    {L"\\Device\\Scsi\\SI31321", L"\\DosDevices\\tempBusSil3132", {PORT_SLOW, PORT_FAILS, PORT_FAILS, PORT_FAILS},
+     {{"WINESLOW", "1.00", "PORTDUMP WINE SLOW", 1000000ull}}},
 };
 #define STAND_IN_COUNT (sizeof standIns / sizeof standIns[0])
 
@@ -96,20 +105,9 @@ static NTSTATUS Complete(IRP* irp, NTSTATUS status, ULONG_PTR information)
     return status;
 }
 
-static NTSTATUS DispatchCreate(DEVICE_OBJECT* device, IRP* irp)
-{
-    IO_STACK_LOCATION* stack = IoGetCurrentIrpStackLocation(irp);
-    (void)device;
-    /* The disk drivers above a real controller keep it open for reading and
-     * writing; an open that will not share both is refused, as there. */
-    if ((stack->Parameters.Create.ShareAccess & (FILE_SHARE_READ | FILE_SHARE_WRITE)) !=
-        (FILE_SHARE_READ | FILE_SHARE_WRITE)) {
-        return Complete(irp, STATUS_SHARING_VIOLATION, 0);
-    }
-    return Complete(irp, STATUS_SUCCESS, 0);
-}
-
-static NTSTATUS DispatchClose(DEVICE_OBJECT* device, IRP* irp)
+/* Opens and closes succeed whatever the share mode, as with a real storage
+ * port driver. */
+static NTSTATUS DispatchCreateClose(DEVICE_OBJECT* device, IRP* irp)
 {
     (void)device;
     return Complete(irp, STATUS_SUCCESS, 0);
@@ -135,6 +133,13 @@ static NTSTATUS DispatchControl(DEVICE_OBJECT* device, IRP* irp)
     }
     port = buffer[28];
     switch (standIn->ports[port]) {
+    case PORT_SLOW: {
+        LARGE_INTEGER delay;
+        delay.QuadPart = -10000000LL * SLOW_PORT_SECONDS; /* relative, in 100 ns */
+        KeDelayExecutionThread(KernelMode, FALSE, &delay);
+        BuildIdentifyBlock(&standIn->disks[port], buffer + DATA_OFFSET);
+        break;
+    }
     case PORT_DISK:
         BuildIdentifyBlock(&standIn->disks[port], buffer + DATA_OFFSET);
         break;
@@ -179,8 +184,8 @@ NTSTATUS DriverEntry(DRIVER_OBJECT* driver, UNICODE_STRING* registryPath)
     unsigned i;
     (void)registryPath;
 
-    driver->MajorFunction[IRP_MJ_CREATE] = DispatchCreate;
-    driver->MajorFunction[IRP_MJ_CLOSE] = DispatchClose;
+    driver->MajorFunction[IRP_MJ_CREATE] = DispatchCreateClose;
+    driver->MajorFunction[IRP_MJ_CLOSE] = DispatchCreateClose;
     driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = DispatchControl;
     driver->DriverUnload = DriverUnload;
 
