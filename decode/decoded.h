@@ -1,0 +1,22 @@
+// A block of the input with what it was found to be, and what a failure
+// line's error number means.
+#pragma once
+
+#include "block_kind.h"
+#include "dump_parser.h"
+#include "identify.h"
+#include "smart.h"
+
+struct DecodedBlock {
+    const char* source;
+    int port;  // kNoPort when the dump had no port line
+    long line;
+    Classification kind;
+    IdentifyInfo identify;  // when kind.kind is Identify
+    SmartInfo smart;        // when kind.kind is Smart
+};
+
+void DecodeBlock(const ParsedBlock& block, const char* source, DecodedBlock& decoded);
+
+// The README's reading of a failure line.
+const char* FailureMeaning(const FailureLine& failure);

@@ -1,0 +1,46 @@
+// The fields of ATA IDENTIFY DEVICE data, per the ATA/ACS standards.
+#pragma once
+
+struct Feature {
+    bool supported;
+    bool enabled;
+};
+
+constexpr int kNotReported = -1;
+
+struct IdentifyInfo {
+    char model[41];  // padding (blanks, NULs) trimmed
+    char serial[21];
+    char firmware[9];
+    unsigned long long lba28Sectors;
+    unsigned long long lba48Sectors;  // valid when lba48.supported
+    unsigned logicalSectorSize;
+    unsigned physicalSectorSize;
+    unsigned long long capacityBytes;
+    int rotationRate;      // rpm, 1 for solid state, or kNotReported
+    int formFactor;        // word 168's code, 0 when not reported
+    unsigned majorVersions;     // word 80: bit n for version n; 0 when not reported
+    int transport;              // 0 parallel, 1 serial, or kNotReported
+    unsigned transportVersions; // word 222 bits 11:0
+    unsigned sataGenerations;   // bit n - 1 for Gen n signalling
+    int ncqQueueDepth;          // kNotReported without NCQ
+    char wwn[17];               // 16 hex digits, or empty
+    Feature smart;
+    Feature security;
+    bool securityLocked;
+    bool securityFrozen;
+    Feature writeCache;
+    Feature lookAhead;
+    Feature lba48;
+    Feature apm;
+    Feature trim;  // TRIM has no enable bit: enabled whenever supported
+};
+
+void DecodeIdentify(const unsigned char* block, IdentifyInfo& info);
+
+// "ATA/ATAPI-7", "ACS-3", ... for a bit of word 80; nullptr for none.
+const char* MajorVersionName(int bit);
+// "3.5 inch", "M.2", ...; nullptr when not reported.
+const char* FormFactorName(int code);
+// "SATA Rev 3.0", ... for a bit of a serial transport's word 222; nullptr for none.
+const char* SerialTransportName(int bit);

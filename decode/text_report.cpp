@@ -1,0 +1,187 @@
+#include "text_report.h"
+
+#include <cstdio>
+
+namespace {
+
+const char* YesNo(bool value)
+{
+    return value ? "yes" : "no";
+}
+
+void Label(const char* label)
+{
+    std::printf("  %-18s", label);
+}
+
+void PrintHeading(const DecodedBlock& block, const char* kind, const char* checksum)
+{
+    std::printf("== %s", block.source);
+    if (block.port != kNoPort) {
+        std::printf(", port %d", block.port);
+    }
+    std::printf(" (line %ld): %s, checksum %s\n", block.line, kind, checksum);
+}
+
+const char* ChecksumText(Checksum checksum)
+{
+    switch (checksum) {
+    case Checksum::Correct:
+        return "correct";
+    case Checksum::Incorrect:
+        return "INCORRECT (decoded anyway: the data may be damaged)";
+    case Checksum::Absent:
+        break;
+    }
+    return "absent";
+}
+
+void PrintFeature(const char* name, Feature feature)
+{
+    std::printf("    %-16s%-11s%s\n", name, YesNo(feature.supported), YesNo(feature.enabled));
+}
+
+void PrintVersions(const IdentifyInfo& info)
+{
+    Label("ATA versions");
+    bool any = false;
+    for (int bit = 1; bit < 16; ++bit) {
+        const char* name = MajorVersionName(bit);
+        if ((info.majorVersions >> bit & 1) != 0 && name != nullptr) {
+            std::printf("%s%s", any ? ", " : "", name);
+            any = true;
+        }
+    }
+    std::printf("%s\n", any ? "" : "not reported");
+
+    Label("Transport");
+    if (info.transport == kNotReported) {
+        std::printf("not reported\n");
+    } else {
+        std::printf("%s", info.transport == 0 ? "parallel" : info.transport == 1 ? "serial" : "other");
+        for (int bit = 0; info.transport == 1 && bit < 12; ++bit) {
+            const char* name = SerialTransportName(bit);
+            if ((info.transportVersions >> bit & 1) != 0 && name != nullptr) {
+                std::printf(", %s", name);
+            }
+        }
+        std::printf("\n");
+    }
+
+    static const char* const kSpeeds[] = {"1.5", "3.0", "6.0"};
+    Label("SATA signalling");
+    for (int gen = 0; gen < 3; ++gen) {
+        if ((info.sataGenerations >> gen & 1) != 0) {
+            std::printf("Gen%d (%s Gb/s)  ", gen + 1, kSpeeds[gen]);
+        }
+    }
+    std::printf("%s\n", info.sataGenerations == 0 ? "not reported" : "");
+}
+
+void PrintIdentify(const IdentifyInfo& info)
+{
+    Label("Model");
+    std::printf("%s\n", info.model);
+    Label("Serial");
+    std::printf("%s\n", info.serial);
+    Label("Firmware");
+    std::printf("%s\n", info.firmware);
+    Label("Capacity");
+    std::printf("%llu bytes = %.1f GB = %.1f GiB\n", info.capacityBytes, static_cast<double>(info.capacityBytes) / 1e9,
+                static_cast<double>(info.capacityBytes) / (1024.0 * 1024.0 * 1024.0));
+    Label("Sectors");
+    if (info.lba48.supported) {
+        std::printf("%llu (48-bit), ", info.lba48Sectors);
+    }
+    std::printf("%llu (28-bit)\n", info.lba28Sectors);
+    Label("Sector size");
+    std::printf("%u bytes logical, %u bytes physical\n", info.logicalSectorSize, info.physicalSectorSize);
+    Label("Rotation");
+    if (info.rotationRate == 1) {
+        std::printf("solid state\n");
+    } else if (info.rotationRate == kNotReported) {
+        std::printf("not reported\n");
+    } else {
+        std::printf("%d rpm\n", info.rotationRate);
+    }
+    Label("Form factor");
+    const char* formFactor = FormFactorName(info.formFactor);
+    std::printf("%s\n", formFactor != nullptr ? formFactor : "not reported");
+    PrintVersions(info);
+    Label("NCQ");
+    if (info.ncqQueueDepth == kNotReported) {
+        std::printf("not supported\n");
+    } else {
+        std::printf("queue depth %d\n", info.ncqQueueDepth);
+    }
+    Label("World wide name");
+    std::printf("%s\n", info.wwn[0] != '\0' ? info.wwn : "none");
+    std::printf("  %-18s%-11s%s\n", "Feature set", "supported", "enabled");
+    PrintFeature("SMART", info.smart);
+    PrintFeature("Security", info.security);
+    std::printf("    %-16s%s, %s\n", "", info.securityLocked ? "locked" : "not locked",
+                info.securityFrozen ? "frozen" : "not frozen");
+    PrintFeature("Write cache", info.writeCache);
+    PrintFeature("Look-ahead", info.lookAhead);
+    PrintFeature("48-bit address", info.lba48);
+    PrintFeature("APM", info.apm);
+    PrintFeature("TRIM", info.trim);
+}
+
+void PrintSmart(const SmartInfo& info)
+{
+    Label("Offline collection");
+    std::printf("0x%02x: %s\n", info.offlineCollectionStatus, OfflineCollectionText(info.offlineCollectionStatus));
+    Label("Self-test");
+    std::printf("0x%02x: %s\n", info.selfTestStatus, SelfTestText(info.selfTestStatus));
+    Label("Thresholds");
+    std::printf("not in this block (SMART READ THRESHOLDS answers them)\n");
+    std::printf("  %3s  %-30s %6s %7s %5s  %s\n", "ID", "Name", "Flags", "Current", "Worst", "Raw");
+    for (int i = 0; i < info.attributeCount; ++i) {
+        const SmartAttribute& attribute = info.attributes[i];
+        const char* name = AttributeName(attribute.id);
+        std::printf("  %3d  %-30s 0x%04x %7d %5d  %llu\n", attribute.id, name != nullptr ? name : "(vendor specific)",
+                    attribute.flags, attribute.current, attribute.worst, attribute.raw);
+    }
+}
+
+}  // namespace
+
+void PrintTextBlock(const DecodedBlock& block)
+{
+    const char* checksum = ChecksumText(block.kind.checksum);
+    switch (block.kind.kind) {
+    case BlockKind::Identify:
+        PrintHeading(block, "IDENTIFY DEVICE", checksum);
+        PrintIdentify(block.identify);
+        break;
+    case BlockKind::Smart:
+        PrintHeading(block, "SMART data", checksum);
+        PrintSmart(block.smart);
+        break;
+    case BlockKind::Unknown:
+        PrintHeading(block, "unknown", checksum);
+        Label("Why");
+        std::printf("%s\n", block.kind.reason);
+        break;
+    }
+    std::printf("\n");
+}
+
+void PrintTextFailure(const char* source, const FailureLine& failure)
+{
+    std::printf("== %s (line %ld): ", source, failure.line);
+    switch (failure.step) {
+    case FailedStep::Usage:
+        std::printf("usage message\n");
+        break;
+    case FailedStep::DefineDosDevice:
+        std::printf("DefineDosDevice failed, error %ld\n", failure.error);
+        break;
+    case FailedStep::CreateFile:
+        std::printf("CreateFile(%s) failed, error %ld\n", failure.path, failure.error);
+        break;
+    }
+    Label("Meaning");
+    std::printf("%s\n\n", FailureMeaning(failure));
+}
