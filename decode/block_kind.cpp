@@ -40,7 +40,8 @@ bool LooksLikeIdentify(const unsigned char* block)
 }
 
 // SMART data: a revision number, then a table of attributes with distinct
-// ids and normalised values in range (254 and 255 are reserved).
+// ids, flags in the low byte (the high one is reserved) and normalised values
+// in range (254 and 255 are reserved).
 bool LooksLikeSmart(const unsigned char* block)
 {
     if (Word(block, 0) == 0) {
@@ -49,11 +50,11 @@ bool LooksLikeSmart(const unsigned char* block)
     bool seen[256] = {};
     int attributes = 0;
     for (int i = 0; i < kAttributeCount; ++i) {
-        const unsigned char* entry = block + 2 + 12 * i;
+        const unsigned char* entry = block + 2 + 12 * static_cast<long>(i);
         if (entry[0] == 0) {
             continue;
         }
-        if (seen[entry[0]] || entry[3] > 253 || entry[4] > 253) {
+        if (seen[entry[0]] || entry[2] != 0 || entry[3] > 253 || entry[4] > 253) {
             return false;
         }
         seen[entry[0]] = true;

@@ -16,5 +16,6 @@ Classification ClassifyBlock(const unsigned char* block);
 // A little-endian 16-bit word of the block, as ATA numbers them.
 inline unsigned Word(const unsigned char* block, int index)
 {
-    return static_cast<unsigned>(block[2 * index] | block[2 * index + 1] << 8);
+    const unsigned char* word = block + 2 * static_cast<long>(index);
+    return static_cast<unsigned>(word[0] | word[1] << 8);
 }

@@ -1,6 +1,7 @@
 #include "dump_parser.h"
 
 #include <cctype>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -69,26 +70,28 @@ int HexDigit(char c)
     return -1;
 }
 
-void Report(DumpParser& parser, long line, long blockLine, const char* format, long a = 0, long b = 0)
-{
-    char message[kMessageSize];
-    std::snprintf(message, sizeof message, format, a, b);
-    parser.events.error(parser.events.context, line, blockLine, message);
-}
-
 // Ends the block in progress at `line`, which is not one of its lines; a
 // block that is not complete is cut short.
 void EndBlock(DumpParser& parser, long line)
 {
     if (parser.inBlock && !parser.rejected && parser.linesRead < kLinesPerBlock) {
-        Report(parser, line, parser.block.line, "block cut short after %ld of its 32 lines", parser.linesRead);
+        char message[kMessageSize];
+        std::snprintf(message, sizeof message, "block cut short after %d of its 32 lines", parser.linesRead);
+        parser.events.error(parser.events.context, line, parser.block.line, message);
     }
     parser.inBlock = false;
 }
 
-void Reject(DumpParser& parser, long line, const char* format, long a = 0, long b = 0)
+// Reports the error that hits the block in progress, which is then skipped.
+__attribute__((format(printf, 3, 4))) void Reject(DumpParser& parser, long line, const char* format, ...)
 {
-    Report(parser, line, parser.block.line, format, a, b);
+    char message[kMessageSize];
+    va_list arguments;
+    va_start(arguments, format);
+    // The analyser does not see va_start fill the list in C++.
+    vsnprintf(message, sizeof message, format, arguments);  // NOLINT(clang-analyzer-valist.Uninitialized)
+    va_end(arguments);
+    parser.events.error(parser.events.context, line, parser.block.line, message);
     parser.rejected = true;
 }
 
@@ -187,7 +190,7 @@ void ReadBytes(DumpParser& parser, const Text (&tokens)[kMaxTokens], int count, 
         return;
     }
     if (pairs != 16) {
-        Reject(parser, number, "%ld hex pairs, not 16, in the line at offset %03lx", pairs < 0 ? 0 : pairs, offset);
+        Reject(parser, number, "%d hex pairs, not 16, in the line at offset %03lx", pairs < 0 ? 0 : pairs, offset);
         return;
     }
     unsigned char bytes[16];
@@ -196,7 +199,7 @@ void ReadBytes(DumpParser& parser, const Text (&tokens)[kMaxTokens], int count, 
         const int high = pair.length == 2 ? HexDigit(pair.start[0]) : -1;
         const int low = pair.length == 2 ? HexDigit(pair.start[1]) : -1;
         if (high < 0 || low < 0) {
-            Reject(parser, number, "hex pair %ld of the line at offset %03lx is not two hex digits", i + 1, offset);
+            Reject(parser, number, "hex pair %d of the line at offset %03lx is not two hex digits", i + 1, offset);
             return;
         }
         bytes[i] = static_cast<unsigned char>(high * 16 + low);
@@ -205,7 +208,7 @@ void ReadBytes(DumpParser& parser, const Text (&tokens)[kMaxTokens], int count, 
     for (int i = 0; i < 16; ++i) {
         const char shown = std::isalnum(bytes[i]) ? static_cast<char>(bytes[i]) : '.';
         if (characters.length != 16 || characters.start[i] != shown) {
-            Reject(parser, number, "the character column does not match the hex pairs (column %ld) at offset %03lx",
+            Reject(parser, number, "the character column does not match the hex pairs (column %d) at offset %03lx",
                    characters.length != 16 ? 0 : i + 1, offset);
             return;
         }
@@ -284,14 +287,14 @@ void ParseLine(DumpParser& parser, const char* raw, std::size_t rawLength, long 
     } else if (ReadFailure(text, number, failure)) {
         parser.events.failure(parser.events.context, failure);
     } else {
-        Report(parser, number, 0, "not a line of portdump's output");
+        parser.events.error(parser.events.context, number, 0, "not a line of portdump's output");
     }
 }
 
 void RejectLongLine(DumpParser& parser, long number)
 {
     EndBlock(parser, number);
-    Report(parser, number, 0, "line too long for portdump's output");
+    parser.events.error(parser.events.context, number, 0, "line too long for portdump's output");
 }
 
 void FinishInput(DumpParser& parser)

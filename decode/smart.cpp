@@ -9,7 +9,7 @@ void DecodeSmart(const unsigned char* block, SmartInfo& info)
     for (int i = 0; i < kSmartAttributes; ++i) {
         // Twelve bytes each from byte 2: id, flags, current, worst, six raw
         // bytes, one reserved.
-        const unsigned char* entry = block + 2 + 12 * i;
+        const unsigned char* entry = block + 2 + 12 * static_cast<long>(i);
         if (entry[0] == 0) {
             continue;
         }

@@ -1,0 +1,156 @@
+// The decoders on blocks whose contents are known: the emulated machine's and
+// the Wine stand-in driver's invented disks, and real blocks made damaged.
+#include "decoded.h"
+#include "parse_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::vector<DecodedBlock> DecodeText(const std::string& text)
+{
+    const Parsed parsed = Parse(text);
+    EXPECT_TRUE(parsed.errors.empty());
+    std::vector<DecodedBlock> decoded(parsed.blocks.size());
+    for (std::size_t i = 0; i < parsed.blocks.size(); ++i) {
+        DecodeBlock(parsed.blocks[i], "test", decoded[i]);
+    }
+    return decoded;
+}
+
+struct Disk {
+    int port;
+    const char* model;
+    const char* serial;
+    const char* firmware;
+    unsigned long long sectors;
+};
+
+void ExpectDisks(const std::vector<DecodedBlock>& decoded, const std::vector<Disk>& disks)
+{
+    ASSERT_EQ(decoded.size(), disks.size());
+    for (std::size_t i = 0; i < disks.size(); ++i) {
+        const DecodedBlock& block = decoded[i];
+        const IdentifyInfo& identify = block.identify;
+        EXPECT_EQ(block.port, disks[i].port);
+        ASSERT_EQ(block.kind.kind, BlockKind::Identify);
+        EXPECT_EQ(block.kind.checksum, Checksum::Correct);
+        EXPECT_STREQ(identify.model, disks[i].model);
+        EXPECT_STREQ(identify.serial, disks[i].serial);
+        EXPECT_STREQ(identify.firmware, disks[i].firmware);
+        EXPECT_TRUE(identify.lba48.supported);
+        EXPECT_EQ(identify.lba48Sectors, disks[i].sectors);
+        EXPECT_EQ(identify.lba28Sectors, disks[i].sectors < 0x0FFFFFFF ? disks[i].sectors : 0x0FFFFFFF);
+        EXPECT_EQ(identify.capacityBytes, disks[i].sectors * 512);
+    }
+}
+
+// The disks of the README's table of the emulated machine.
+TEST(InventedDisks, EmulatedMachineDecodesToItsDisks)
+{
+    const std::string golden = PORTDUMP_GOLDEN_DIR;
+    ExpectDisks(DecodeText(ReadFile(golden + "/portdump_0.out")),
+                {{0, "PORTDUMP EMULATED DISK 500", "EMU0000A1", "1.00", 976773168ull},
+                 {1, "PORTDUMP EMULATED DISK 250", "EMU0000B2", "1.00", 488397168ull}});
+    ExpectDisks(DecodeText(ReadFile(golden + "/portdump_3512.out")),
+                {{0, "PORTDUMP EMULATED SATA 80", "SIL3112P0", "2.10", 156301488ull}});
+    ExpectDisks(DecodeText(ReadFile(golden + "/portdump_3114.out")),
+                {{1, "PORTDUMP EMULATED SATA 1000", "SIL3114P1", "3.02", 1953525168ull},
+                 {3, "PORTDUMP EMULATED SATA 2000", "SIL3114P3", "3.02", 3907029168ull}});
+}
+
+TEST(InventedDisks, WineStandInDecodesToItsDisksAndTheShortAnswer)
+{
+    const std::string golden = WINE_GOLDEN_DIR;
+    std::vector<DecodedBlock> decoded = DecodeText(ReadFile(golden + "/scsi0.out"));  // CR LF
+    ASSERT_EQ(decoded.size(), 3u);
+    EXPECT_EQ(decoded[2].port, 3);
+    EXPECT_EQ(decoded[2].kind.kind, BlockKind::Unknown) << "100 letters and zeros are no IDENTIFY data";
+    decoded.pop_back();
+    ExpectDisks(decoded, {{0, "PORTDUMP WINE DISK 0", "WINE0P0", "8.00", 1000215216ull},
+                          {2, "PORTDUMP WINE DISK 2", "WINE0P2", "8.00", 250069680ull}});
+    ExpectDisks(DecodeText(ReadFile(golden + "/tempBusSil3114.out")),
+                {{1, "PORTDUMP WINE SATA 1", "WINESIL1", "3.02", 1953525168ull}});
+}
+
+struct RealBlock {
+    unsigned char bytes[kBlockSize];
+    explicit RealBlock(const char* name)
+    {
+        const std::string data = ReadFile(std::string(DATA_DIR) + "/" + name);
+        EXPECT_EQ(data.size(), static_cast<std::size_t>(kBlockSize)) << name;
+        std::memcpy(bytes, data.data(), kBlockSize);
+    }
+};
+
+TEST(Classification, ChecksumsAndKinds)
+{
+    RealBlock identify("Samsung_SSD_860_EVO_500GB.bin");
+    EXPECT_EQ(ClassifyBlock(identify.bytes).kind, BlockKind::Identify);
+    EXPECT_EQ(ClassifyBlock(identify.bytes).checksum, Checksum::Correct);
+    identify.bytes[54] ^= 0x20;  // one character of the model
+    EXPECT_EQ(ClassifyBlock(identify.bytes).kind, BlockKind::Identify) << "decoded anyway";
+    EXPECT_EQ(ClassifyBlock(identify.bytes).checksum, Checksum::Incorrect);
+
+    // Without the integrity word, as older drives send it.
+    RealBlock old("Maxtor_96147H8.bin");
+    old.bytes[510] = old.bytes[511] = 0;
+    EXPECT_EQ(ClassifyBlock(old.bytes).kind, BlockKind::Identify);
+    EXPECT_EQ(ClassifyBlock(old.bytes).checksum, Checksum::Absent);
+
+    RealBlock smart("smart-SAMSUNG_HD501LJ.bin");
+    EXPECT_EQ(ClassifyBlock(smart.bytes).kind, BlockKind::Smart);
+    EXPECT_EQ(ClassifyBlock(smart.bytes).checksum, Checksum::Correct);
+    smart.bytes[5] ^= 0x01;  // attribute 1's current value
+    EXPECT_EQ(ClassifyBlock(smart.bytes).kind, BlockKind::Smart);
+    EXPECT_EQ(ClassifyBlock(smart.bytes).checksum, Checksum::Incorrect);
+
+    const unsigned char zero[kBlockSize] = {};
+    const Classification none = ClassifyBlock(zero);
+    EXPECT_EQ(none.kind, BlockKind::Unknown);
+    EXPECT_NE(std::strstr(none.reason, "all zero"), nullptr);
+}
+
+TEST(IdentifyStrings, PaddingOfBlanksAndNulsIsTrimmed)
+{
+    RealBlock block("WDC_WD5000AAKS-00TMA0.bin");
+    // The serial " WD-WCAPW0493929 " with NULs in place of its blanks.
+    for (int i = 20; i < 40; ++i) {
+        if (block.bytes[i] == ' ') {
+            block.bytes[i] = 0;
+        }
+    }
+    IdentifyInfo info;
+    DecodeIdentify(block.bytes, info);
+    EXPECT_STREQ(info.serial, "WD-WCAPW0493929");
+    EXPECT_STREQ(info.model, "WDC WD5000AAKS-00TMA0");
+    EXPECT_STREQ(info.firmware, "12.01C01");
+}
+
+TEST(IdentifyFields, SectorSizesFromWord106)
+{
+    RealBlock block("Samsung_SSD_860_EVO_500GB.bin");
+    // 4096-byte logical sectors (words 117-118 in words), 8 of them a physical one.
+    block.bytes[212] = 0x03;
+    block.bytes[213] = 0x70;  // word 106 = 0x7003
+    block.bytes[234] = 0x00;
+    block.bytes[235] = 0x08;  // word 117 = 2048 words
+    block.bytes[236] = block.bytes[237] = 0;
+    IdentifyInfo info;
+    DecodeIdentify(block.bytes, info);
+    EXPECT_EQ(info.logicalSectorSize, 4096u);
+    EXPECT_EQ(info.physicalSectorSize, 32768u);
+    EXPECT_EQ(info.capacityBytes, 976773168ull * 4096);
+}
+
+}  // namespace

@@ -1,0 +1,197 @@
+#include "parse_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <ostream>
+
+namespace {
+
+struct Blocks {
+    unsigned char first[kBlockSize];
+    unsigned char second[kBlockSize];
+    Blocks()
+    {
+        for (int i = 0; i < kBlockSize; ++i) {
+            first[i] = static_cast<unsigned char>(i * 7 + 1);
+            second[i] = static_cast<unsigned char>(255 - i);
+        }
+    }
+};
+
+std::vector<std::string> SplitLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines, const std::string& ending = "\n")
+{
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + ending;
+    }
+    return text;
+}
+
+TEST(DumpParser, ReadsOutputAsItReallyComes)
+{
+    const Blocks blocks;
+    // CR LF line ends, blanks and tabs around every line, blank lines
+    // between and inside blocks: a dump pasted from a web page or a mail.
+    std::vector<std::string> lines = SplitLines(PortText(0, blocks.first) + PortText(3, blocks.second));
+    std::string text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        text += (i % 3 == 0 ? "\t " : "  ") + lines[i] + (i % 2 == 0 ? " \t\r\n" : "\r\n");
+        if (i == 10) {
+            text += "\r\n";
+        }
+    }
+    const Parsed parsed = Parse(text);
+    ASSERT_TRUE(parsed.errors.empty()) << parsed.errors[0].message;
+    ASSERT_EQ(parsed.blocks.size(), 2u);
+    EXPECT_EQ(parsed.blocks[0].port, 0);
+    EXPECT_EQ(parsed.blocks[0].line, 2);
+    EXPECT_EQ(std::memcmp(parsed.blocks[0].bytes, blocks.first, kBlockSize), 0);
+    EXPECT_EQ(parsed.blocks[1].port, 3);
+    EXPECT_EQ(parsed.blocks[1].line, 37);  // one blank line more before it
+    EXPECT_EQ(std::memcmp(parsed.blocks[1].bytes, blocks.second, kBlockSize), 0);
+}
+
+TEST(DumpParser, BlockWithoutPortLineIsABlockOfItsOwn)
+{
+    const Blocks blocks;
+    const Parsed parsed = Parse(DumpText(blocks.first) + PortText(2, blocks.second) + DumpText(blocks.first));
+    ASSERT_TRUE(parsed.errors.empty());
+    ASSERT_EQ(parsed.blocks.size(), 3u);
+    EXPECT_EQ(parsed.blocks[0].port, kNoPort);
+    EXPECT_EQ(parsed.blocks[1].port, 2);
+    EXPECT_EQ(parsed.blocks[2].port, kNoPort) << "the separator ends port 2";
+    EXPECT_EQ(parsed.blocks[2].line, 32 + 1 + 32 + 1 + 1);
+}
+
+TEST(DumpParser, FailureLinesInShiftJisOrConverted)
+{
+    const std::string failed = "\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42";
+    const std::string failedUtf8 = "\xe3\x81\xab\xe5\xa4\xb1\xe6\x95\x97\xe3\x81\x97\xe3\x81\xbe\xe3\x81\x97\xe3\x81\x9f\xe3\x80\x82";
+    const Parsed parsed = Parse("DefineDosDevice" + failed + "GetLastError=1314\r\n" +
+                                "CreateFile(\\\\.\\Scsi9:)" + failed + "GetLastError=2\n" +
+                                "CreateFile(\\\\.\\tempBusSil3112)" + failedUtf8 + "GetLastError=3\n" +
+                                "\x88\xf8\x90\x94\x82\xc9SCSI\x83\x6f\x83\x58 ...\n");
+    ASSERT_TRUE(parsed.errors.empty()) << parsed.errors[0].message;
+    ASSERT_EQ(parsed.failures.size(), 4u);
+    EXPECT_EQ(parsed.failures[0].step, FailedStep::DefineDosDevice);
+    EXPECT_EQ(parsed.failures[0].error, 1314);
+    EXPECT_EQ(parsed.failures[1].step, FailedStep::CreateFile);
+    EXPECT_STREQ(parsed.failures[1].path, "\\\\.\\Scsi9:");
+    EXPECT_EQ(parsed.failures[1].line, 2);
+    EXPECT_STREQ(parsed.failures[2].path, "\\\\.\\tempBusSil3112");
+    EXPECT_EQ(parsed.failures[2].error, 3);
+    EXPECT_EQ(parsed.failures[3].step, FailedStep::Usage);
+}
+
+// One way of damaging line `line` (1-based) of two ports' output.
+struct Damage {
+    const char* name;
+    int line;
+    std::string (*damage)(const std::string& original, const std::vector<std::string>& lines);
+    long errorLine;      // 0: the damaged line
+    const char* message;  // a part of the first error
+    unsigned errors;      // the lines after a cut make errors of their own
+};
+
+void PrintTo(const Damage& damage, std::ostream* out)
+{
+    *out << damage.name;
+}
+
+class DamagedInput : public testing::TestWithParam<Damage> {};
+
+TEST_P(DamagedInput, ErrorNamesTheLineAndOnlyThatBlockIsLost)
+{
+    const Damage& damage = GetParam();
+    const Blocks blocks;
+    std::vector<std::string> lines = SplitLines(PortText(0, blocks.first) + PortText(1, blocks.second));
+    const std::string original = lines[damage.line - 1];
+    lines[damage.line - 1] = damage.damage(original, lines);
+    const Parsed parsed = Parse(JoinLines(lines));
+
+    ASSERT_EQ(parsed.errors.size(), damage.errors);
+    EXPECT_EQ(parsed.errors[0].line, damage.errorLine != 0 ? damage.errorLine : damage.line);
+    EXPECT_EQ(parsed.errors[0].blockLine, 2) << "the error hits port 0's block";
+    EXPECT_NE(parsed.errors[0].message.find(damage.message), std::string::npos) << parsed.errors[0].message;
+    ASSERT_EQ(parsed.blocks.size(), 1u) << "the damaged block is not decoded, the other one is";
+    EXPECT_EQ(parsed.blocks[0].port, 1);
+    EXPECT_EQ(std::memcmp(parsed.blocks[0].bytes, blocks.second, kBlockSize), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachKind, DamagedInput,
+    testing::Values(
+        Damage{"MissingLine", 5, [](const std::string&, const std::vector<std::string>&) { return std::string(); }, 6,
+               "offset 030 is missing", 1},
+        Damage{"RepeatedLine", 6, [](const std::string&, const std::vector<std::string>& l) { return l[4]; }, 0,
+               "offset 030 is repeated", 1},
+        Damage{"OutOfOrder", 6, [](const std::string&, const std::vector<std::string>& l) { return l[2]; }, 0,
+               "offset 010 is out of order", 1},
+        Damage{"FifteenPairs", 9,
+               [](const std::string& s, const std::vector<std::string>&) { return s.substr(0, 5) + s.substr(8); }, 0,
+               "15 hex pairs", 1},
+        Damage{"SeventeenPairs", 9,
+               [](const std::string& s, const std::vector<std::string>&) { return s.substr(0, 8) + s.substr(5); }, 0,
+               "17 hex pairs", 1},
+        Damage{"NonHexPair", 12,
+               [](const std::string& s, const std::vector<std::string>&) { return s.substr(0, 8) + "g" + s.substr(9); },
+               0, "pair 2 of the line at offset 0a0", 1},
+        Damage{"CharacterColumn", 20,
+               [](const std::string& s, const std::vector<std::string>&) {
+                   std::string damaged = s;
+                   damaged[60] = damaged[60] == '.' ? 'x' : '.';
+                   return damaged;
+               },
+               0, "(column 7)", 1},
+        Damage{"CutShortByPortLine", 20, [](const std::string&, const std::vector<std::string>&) { return std::string("Port 7"); },
+               0, "after 18 of its 32 lines", 2},
+        Damage{"NotPortdumpOutput", 3,
+               [](const std::string&, const std::vector<std::string>&) { return std::string("C:\\> portdump 0"); }, 0,
+               "cut short after 1 of", 3}),
+    [](const testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
+
+TEST(DumpParser, CutShortAtTheEndAndHeadlessBlocks)
+{
+    const Blocks blocks;
+    std::vector<std::string> lines = SplitLines(DumpText(blocks.first));
+    lines.resize(20);
+    Parsed parsed = Parse(JoinLines(lines));
+    ASSERT_EQ(parsed.errors.size(), 1u);
+    EXPECT_EQ(parsed.errors[0].blockLine, 1);
+    EXPECT_NE(parsed.errors[0].message.find("after 20 of its 32"), std::string::npos);
+    EXPECT_TRUE(parsed.blocks.empty());
+
+    // A block whose first lines were lost, then a whole one.
+    lines = SplitLines(DumpText(blocks.first));
+    lines.erase(lines.begin(), lines.begin() + 4);
+    parsed = Parse(JoinLines(lines) + DumpText(blocks.second));
+    ASSERT_EQ(parsed.errors.size(), 1u);
+    EXPECT_EQ(parsed.errors[0].line, 1);
+    EXPECT_NE(parsed.errors[0].message.find("offset 000 is missing"), std::string::npos);
+    ASSERT_EQ(parsed.blocks.size(), 1u);
+    EXPECT_EQ(parsed.blocks[0].line, 29);
+}
+
+TEST(DumpParser, StrayLinesOutsideBlocksAreErrorsOfTheirOwn)
+{
+    const Parsed parsed = Parse("Port 0\nPort x\n----\n-----------------------------------------\n1f0\n");
+    ASSERT_EQ(parsed.errors.size(), 3u);
+    EXPECT_EQ(parsed.errors[0].line, 2);
+    EXPECT_EQ(parsed.errors[1].line, 3);
+    EXPECT_EQ(parsed.errors[2].line, 5);
+    for (const ParseError& error : parsed.errors) {
+        EXPECT_EQ(error.blockLine, 0);
+    }
+}
+
+}  // namespace
