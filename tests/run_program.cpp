@@ -1,5 +1,6 @@
 #include "run_program.h"
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <poll.h>
@@ -34,8 +35,14 @@ void Drain(int outFd, int errFd, std::string& out, std::string& err)
 
 }  // namespace
 
-ProgramRun RunProgram(const std::string& path, const std::vector<std::string>& arguments)
+ProgramRun RunProgram(const std::string& path, const std::vector<std::string>& arguments, const std::string& input)
 {
+    std::FILE* stdinFile = std::tmpfile();
+    if (stdinFile == nullptr || std::fwrite(input.data(), 1, input.size(), stdinFile) != input.size() ||
+        std::fflush(stdinFile) != 0) {
+        return {"", "tmpfile failed", -1};
+    }
+    std::rewind(stdinFile);
     int outPipe[2];
     int errPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0) {
@@ -50,6 +57,7 @@ ProgramRun RunProgram(const std::string& path, const std::vector<std::string>& a
 
     const pid_t child = fork();
     if (child == 0) {
+        dup2(fileno(stdinFile), STDIN_FILENO);
         dup2(outPipe[1], STDOUT_FILENO);
         dup2(errPipe[1], STDERR_FILENO);
         close(outPipe[0]);
@@ -63,6 +71,7 @@ ProgramRun RunProgram(const std::string& path, const std::vector<std::string>& a
     Drain(outPipe[0], errPipe[0], run.out, run.err);
     int status = 0;
     waitpid(child, &status, 0);
+    std::fclose(stdinFile);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
 }

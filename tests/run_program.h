@@ -10,5 +10,7 @@ struct ProgramRun {
     int status;  // the exit status, or -1 when the process did not exit normally
 };
 
-ProgramRun RunProgram(const std::string& path, const std::vector<std::string>& arguments);
+// `input` becomes the program's standard input.
+ProgramRun RunProgram(const std::string& path, const std::vector<std::string>& arguments,
+                      const std::string& input = "");
 std::string ReadFile(const std::string& path);

@@ -1,0 +1,108 @@
+// portdump-decode as a user runs it: its output, stderr and exit status.
+#include "parse_helpers.h"
+#include "run_program.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+const std::string kDecoder = DECODER_PATH;
+const std::string kHere = DECODE_TEST_DIR;
+
+std::string BlockAsPortdumpOutput(const std::string& file)
+{
+    const std::string bytes = ReadFile(kHere + "/data/" + file);
+    EXPECT_EQ(bytes.size(), 512u);
+    return PortText(0, reinterpret_cast<const unsigned char*>(bytes.data()));
+}
+
+// A file that holds `text`, removed again at the end of the test.
+struct TextFile {
+    std::string path;
+    explicit TextFile(const std::string& text, const char* name)
+        : path(std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/portdump_decode_" + name)
+    {
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::fclose(file);
+    }
+    ~TextFile() { std::remove(path.c_str()); }
+};
+
+TEST(DecodeProgram, JsonOfARealBlockIsTheDocumentWrittenByHand)
+{
+    const ProgramRun run = RunProgram(kDecoder, {"--json"}, BlockAsPortdumpOutput("Samsung_SSD_860_EVO_500GB.bin"));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, ReadFile(kHere + "/golden/samsung_ssd_860_evo.json"));
+}
+
+TEST(DecodeProgram, TextForAPersonWithSourceAndPort)
+{
+    const ProgramRun run = RunProgram(kDecoder, {GOLDEN_DIR "/portdump_3512.out"});
+    EXPECT_EQ(run.status, 0);
+    const std::string heading = "== " GOLDEN_DIR "/portdump_3512.out, port 0 (line 2): IDENTIFY DEVICE, checksum correct\n";
+    EXPECT_EQ(run.out.substr(0, heading.size()), heading);
+    // 156301488 sectors of 512 bytes.
+    EXPECT_NE(run.out.find("\n  Model             PORTDUMP EMULATED SATA 80\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\n  Capacity          80026361856 bytes = 80.0 GB = 74.5 GiB\n"), std::string::npos);
+    EXPECT_NE(run.out.find("\n  Sectors           156301488 (48-bit), 156301488 (28-bit)\n"), std::string::npos);
+
+    const ProgramRun smart = RunProgram(kDecoder, {}, BlockAsPortdumpOutput("smart-SAMSUNG_HD501LJ.bin"));
+    EXPECT_NE(smart.out.find("SMART data, checksum correct"), std::string::npos) << smart.out;
+    EXPECT_NE(smart.out.find("\n  Thresholds        not in this block"), std::string::npos);
+    // Attribute 194: current 97, worst 88, raw 2f 00 00 00 00 00 (47 degrees).
+    EXPECT_NE(smart.out.find("  194  Temperature                    0x0022      97    88  47\n"), std::string::npos);
+}
+
+TEST(DecodeProgram, FailureLinesAreReportedWithTheirMeaning)
+{
+    const ProgramRun run = RunProgram(kDecoder, {GOLDEN_DIR "/portdump_31.out"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "== " GOLDEN_DIR "/portdump_31.out (line 1): CreateFile(\\\\.\\Scsi31:) failed, error 2\n"
+                       "  Meaning           file not found: no SCSI port of that number, or no SiliconImage driver "
+                       "for that model\n\n");
+}
+
+TEST(DecodeProgram, ErrorsNameFileAndLineAndOtherBlocksStillDecode)
+{
+    std::string damaged = BlockAsPortdumpOutput("Maxtor_96147H8.bin");
+    damaged.replace(damaged.find("\n050: ") + 6, 2, "zz");  // line 7
+    const TextFile first(damaged, "damaged");
+    const TextFile second(BlockAsPortdumpOutput("ST3160023AS.bin"), "whole");
+
+    const ProgramRun run = RunProgram(kDecoder, {"--json", first.path, second.path});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "portdump-decode: " + first.path +
+                           ":7: hex pair 1 of the line at offset 050 is not two hex digits\n");
+    EXPECT_EQ(run.out.find("Maxtor"), std::string::npos) << "the damaged block is not decoded";
+    EXPECT_NE(run.out.find("\"source\": \"" + second.path + "\", \"port\": 0, \"line\": 2, \"kind\": \"identify\""),
+              std::string::npos);
+    EXPECT_NE(run.out.find("\"errors\": [\n{\"source\": \"" + first.path +
+                           "\", \"line\": 7, \"message\": \"hex pair 1 of the line at offset 050 is not two hex "
+                           "digits\"}\n]}\n"),
+              std::string::npos)
+        << run.out;
+}
+
+TEST(DecodeProgram, UsageErrorsAndMissingFiles)
+{
+    ProgramRun run = RunProgram(kDecoder, {"--xml"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.substr(0, 45), "portdump-decode: unknown option --xml\nusage: ");
+
+    run = RunProgram(kDecoder, {"/nonexistent/dump.txt", "-"}, BlockAsPortdumpOutput("ST3160023AS.bin"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "portdump-decode: /nonexistent/dump.txt: cannot open\n");
+    EXPECT_NE(run.out.find("== -, port 0 (line 2): IDENTIFY DEVICE"), std::string::npos) << "stdin as -";
+
+    run = RunProgram(kDecoder, {}, "");
+    EXPECT_EQ(run.status, 0) << "no blocks is no error";
+    EXPECT_EQ(run.out, "");
+}
+
+}  // namespace
