@@ -40,6 +40,14 @@ TEST(DecodeProgram, JsonOfARealBlockIsTheDocumentWrittenByHand)
     EXPECT_EQ(run.out, ReadFile(kHere + "/golden/samsung_ssd_860_evo.json"));
 }
 
+// The same document the Windows exe must give for this text under Wine.
+TEST(DecodeProgram, JsonOfTheWineStandInsOutput)
+{
+    const ProgramRun run = RunProgram(kDecoder, {"--json"}, ReadFile(WINE_GOLDEN_DIR "/scsi0.out"));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, ReadFile(kHere + "/golden/wine_scsi0.json"));
+}
+
 TEST(DecodeProgram, TextForAPersonWithSourceAndPort)
 {
     const ProgramRun run = RunProgram(kDecoder, {GOLDEN_DIR "/portdump_3512.out"});

@@ -1,5 +1,5 @@
-# The exe must run on a bare Windows and stay small: it may import only
-# KERNEL32.dll and msvcrt.dll, and may not grow past 64 KiB.
+# An exe must run on a bare Windows and stay small: it may import only
+# KERNEL32.dll and msvcrt.dll, and may not grow past MAX_KIB.
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE headers RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "${OBJDUMP} -p ${EXE} failed")
@@ -10,7 +10,8 @@ if(NOT imports STREQUAL "DLL Name: KERNEL32.dll;DLL Name: msvcrt.dll")
   message(FATAL_ERROR "unexpected imports: ${imports}")
 endif()
 file(SIZE ${EXE} size)
-if(size GREATER 65536)
-  message(FATAL_ERROR "${EXE} is ${size} bytes, more than 64 KiB")
+math(EXPR limit "${MAX_KIB} * 1024")
+if(size GREATER limit)
+  message(FATAL_ERROR "${EXE} is ${size} bytes, more than ${MAX_KIB} KiB")
 endif()
 message(STATUS "${EXE}: ${size} bytes, imports ${imports}")

@@ -3,9 +3,12 @@
 # byte against golden files, exit status 0, empty stderr, the calls' flags from
 # Wine's own traces, one console write a line at a terminal, the temporary name
 # removed on Ctrl+C, and the version resource and manifest as Windows reads them.
+# portdump-decode.exe reads the real exe's output through a pipe (CR LF) as the
+# native build reads it.
 # usage: run_wine_tests.sh PORTDUMP_EXE DRIVER_SYS DRIVER_HOST_EXE GOLDEN_DIR ARCH WORK_DIR VERSION_PROBE_EXE VERSION
+#                          DECODE_EXE DECODE_GOLDEN_DIR
 set -uo pipefail
-exe=$1 driver=$2 host=$3 golden=$4 arch=$5 work=$6 probe=$7 version=$8
+exe=$1 driver=$2 host=$3 golden=$4 arch=$5 work=$6 probe=$7 version=$8 decoder=$9 decode_golden=${10}
 # Under ./test-all a missing Wine is a failure, not a skip.
 skip=77
 [ -n "${PORTDUMP_TESTS_REQUIRED:-}" ] && skip=1
@@ -95,18 +98,33 @@ console_case console_ports scsi0.out 0
 
 # The version resource carries the project's version; the manifest asks for
 # no elevation and names every Windows from Vista to 11.
+# check_version EXE NAME
+check_version() {
+  local program=$1 name=$2
+  cases=$((cases + 1))
+  wine "$probe" "$(winepath -w "$program")" | tr -d '\r' >"$work/$name.version"
+  for line in "Fixed=$version.0" "FileVersion=$version" "ProductVersion=$version" "ProductName=portdump" \
+              "OriginalFilename=$name.exe" '<requestedExecutionLevel level="asInvoker" uiAccess="false"/>'; do
+    grep -qF -- "$line" "$work/$name.version" || fail "$name: version resource or manifest lacks: $line"
+  done
+  for os in e2011457-1546-43c5-a5fe-008deee3d3f0 35138b9a-5d96-4fbd-8e2d-a2440225f93a \
+            4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 1f676c76-80e1-4239-95bb-83d0f6d0da78 \
+            8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a; do
+    grep -qF "<supportedOS Id=\"{$os}\"/>" "$work/$name.version" || fail "$name: manifest lacks supportedOS $os"
+  done
+  grep -qF "LegalCopyright=Copyright" "$work/$name.version" || fail "$name: no copyright in the version resource"
+}
+check_version "$exe" portdump
+check_version "$decoder" portdump-decode
+
+# portdump.exe 0 | portdump-decode.exe --json: the native build's document for
+# the same text, but for the CR before each line feed.
 cases=$((cases + 1))
-wine "$probe" "$(winepath -w "$exe")" | tr -d '\r' >"$work/version.txt"
-for line in "Fixed=$version.0" "FileVersion=$version" "ProductVersion=$version" "ProductName=portdump" \
-            "OriginalFilename=portdump.exe" '<requestedExecutionLevel level="asInvoker" uiAccess="false"/>'; do
-  grep -qF -- "$line" "$work/version.txt" || fail "version resource or manifest lacks: $line"
-done
-for os in e2011457-1546-43c5-a5fe-008deee3d3f0 35138b9a-5d96-4fbd-8e2d-a2440225f93a \
-          4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 1f676c76-80e1-4239-95bb-83d0f6d0da78 \
-          8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a; do
-  grep -qF "<supportedOS Id=\"{$os}\"/>" "$work/version.txt" || fail "manifest lacks supportedOS $os"
-done
-grep -qF "LegalCopyright=Copyright" "$work/version.txt" || fail "no copyright in the version resource"
+wine "$exe" 0 | wine "$decoder" --json >"$work/decoded.json" 2>"$work/decoded.err"
+decode_status=$?
+[ $decode_status -eq 0 ] || fail "decode: exit status $decode_status: $(head -c 200 "$work/decoded.err")"
+tr -d '\r' <"$work/decoded.json" | cmp -s "$decode_golden/wine_scsi0.json" - ||
+  fail "decode: the JSON differs from wine_scsi0.json"
 
 # The temporary-name route. Wine 8's DefineDosDeviceW overflows its buffer for
 # names longer than two characters: on x64 it returns success but what it
