@@ -39,20 +39,25 @@ void OnError(void*, long line, long blockLine, const char*)
     }
 }
 
-// A line whose first item is an offset of zero ("000:") begins a block.
+// A line whose first item is an offset of zero ("000:") begins a block;
+// items are split by blanks and tabs, and blanks, tabs and CRs end a line.
 bool BeginsBlock(const std::vector<char>& line)
 {
+    std::size_t end = line.size();
+    while (end > 0 && (line[end - 1] == ' ' || line[end - 1] == '\t' || line[end - 1] == '\r')) {
+        --end;
+    }
     std::size_t i = 0;
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) {
+    while (i < end && (line[i] == ' ' || line[i] == '\t')) {
         ++i;
     }
     const std::size_t digits = i;
-    while (i < line.size() && line[i] == '0') {
+    while (i < end && line[i] == '0') {
         ++i;
     }
     const std::size_t zeros = i - digits;
-    return zeros >= 1 && zeros <= 8 && i < line.size() && line[i] == ':' &&
-           (i + 1 == line.size() || line[i + 1] == ' ' || line[i + 1] == '\t' || line[i + 1] == '\r');
+    return zeros >= 1 && zeros <= 8 && i < end && line[i] == ':' &&
+           (i + 1 == end || line[i + 1] == ' ' || line[i + 1] == '\t');
 }
 
 }  // namespace
