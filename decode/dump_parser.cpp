@@ -9,7 +9,6 @@ namespace {
 
 constexpr int kLinesPerBlock = kBlockSize / 16;
 constexpr int kMaxTokens = 40;
-constexpr int kMessageSize = 160;
 const char kSeparator[] = "-----------------------------------------";
 
 struct Text {
@@ -75,7 +74,7 @@ int HexDigit(char c)
 void EndBlock(DumpParser& parser, long line)
 {
     if (parser.inBlock && !parser.rejected && parser.linesRead < kLinesPerBlock) {
-        char message[kMessageSize];
+        char message[kMaxMessage];
         std::snprintf(message, sizeof message, "block cut short after %d of its 32 lines", parser.linesRead);
         parser.events.error(parser.events.context, line, parser.block.line, message);
     }
@@ -85,7 +84,7 @@ void EndBlock(DumpParser& parser, long line)
 // Reports the error that hits the block in progress, which is then skipped.
 __attribute__((format(printf, 3, 4))) void Reject(DumpParser& parser, long line, const char* format, ...)
 {
-    char message[kMessageSize];
+    char message[kMaxMessage];
     va_list arguments;
     va_start(arguments, format);
     // The analyser does not see va_start fill the list in C++.

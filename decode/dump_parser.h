@@ -7,6 +7,7 @@
 constexpr int kBlockSize = 512;
 constexpr int kNoPort = -1;
 constexpr int kMaxPath = 260;
+constexpr int kMaxMessage = 160;  // an error message with its terminator
 
 struct ParsedBlock {
     unsigned char bytes[kBlockSize];

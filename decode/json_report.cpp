@@ -6,12 +6,11 @@
 namespace {
 
 constexpr int kMaxKept = 256;
-constexpr int kMessageSize = 160;
 
 struct KeptError {
     const char* source;
     long line;
-    char message[kMessageSize];
+    char message[kMaxMessage];
 };
 
 struct KeptFailure {

@@ -6,11 +6,9 @@
 #include "call_observer.h"
 #include "identify_block.h"
 #include "kernel32.h"
+#include "machine_state.h"
 
 namespace emulated {
-
-constexpr int kRecordedName = 260;
-constexpr int kRecordedRequest = 564;
 
 enum class Fault { Define, Open, PortRequest, Remove };
 
@@ -27,11 +25,11 @@ struct CallRecord {
     bool overlappedNull;      // DeviceControl
     bool bytesReturnedNull;   // DeviceControl
     bool sameBuffer;          // DeviceControl: input and output are one buffer
-    char name[kRecordedName];     // Define/Remove: the DOS device name; Open: the path
-    char target[kRecordedName];   // Define/Remove
+    char name[kNameSize];     // Define/Remove: the DOS device name; Open: the path
+    char target[kNameSize];   // Define/Remove
     DWORD inSize;                 // DeviceControl
     DWORD outSize;                // DeviceControl
-    unsigned char request[kRecordedRequest];  // DeviceControl: the input bytes as sent
+    unsigned char request[kRequestSize];  // DeviceControl: the input bytes as sent
     BOOL result;
     DWORD error;  // the last error after a failing call
 };

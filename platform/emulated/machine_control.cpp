@@ -39,7 +39,7 @@ struct Control {
 
 Control control;
 
-void CopyRecorded(char (&to)[kRecordedName], const char* text)
+void CopyRecorded(char (&to)[kNameSize], const char* text)
 {
     if (text != nullptr) {
         std::snprintf(to, sizeof to, "%s", text);
@@ -79,7 +79,7 @@ void Record(const CallEvent& event)
     record.inSize = event.inSize;
     record.outSize = event.outSize;
     if (event.in != nullptr) {
-        std::memcpy(record.request, event.in, std::min<DWORD>(event.inSize, kRecordedRequest));
+        std::memcpy(record.request, event.in, std::min<DWORD>(event.inSize, kRequestSize));
     }
 }
 
