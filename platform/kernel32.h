@@ -1,7 +1,9 @@
-// The one seam between the tool and the operating system. On Windows this is
-// kernel32 itself; elsewhere the same names, types and values are declared here
-// and served by the emulated platform, so the tool's sources never change.
-#pragma once
+/* The one seam between the tool and the operating system. On Windows this is
+ * kernel32 itself; elsewhere the same names, types and values are declared here
+ * and served by another platform, so the tool's sources never change. Plain C
+ * as well as C++: the request's C unit includes it too. */
+#ifndef PORTDUMP_KERNEL32_H
+#define PORTDUMP_KERNEL32_H
 
 #ifdef _WIN32
 
@@ -10,33 +12,37 @@
 
 #else
 
-#include <cstdint>
+#include <stdint.h>
 
 typedef int BOOL;
 #define FALSE 0
 #define TRUE 1
-typedef std::uint32_t DWORD;
-typedef std::uint32_t ULONG;
+typedef uint32_t DWORD;
+typedef uint32_t ULONG;
 typedef unsigned char UCHAR;
 typedef void* HANDLE;
 typedef void* LPVOID;
 typedef DWORD* LPDWORD;
 typedef const char* LPCSTR;
-typedef struct _SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;  // NOLINT(bugprone-reserved-identifier): Windows' tag
-typedef struct _OVERLAPPED* LPOVERLAPPED;  // NOLINT(bugprone-reserved-identifier): Windows' tag
+typedef struct _SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES; /* NOLINT(bugprone-reserved-identifier): Windows' tag */
+typedef struct _OVERLAPPED* LPOVERLAPPED;                     /* NOLINT(bugprone-reserved-identifier): Windows' tag */
 
 #define WINAPI
 typedef BOOL(WINAPI* PHANDLER_ROUTINE)(DWORD dwCtrlType);
-typedef struct _RTL_SRWLOCK {  // NOLINT(bugprone-reserved-identifier): Windows' tag
-    void* Ptr;
-} SRWLOCK, *PSRWLOCK;
-#define SRWLOCK_INIT {nullptr}
+/* Opaque here: the platform keeps the lock's state itself. */
+typedef struct _RTL_CRITICAL_SECTION { /* NOLINT(bugprone-reserved-identifier): Windows' tag */
+    void* Opaque[6];
+} CRITICAL_SECTION, *LPCRITICAL_SECTION;
 
 #define CTRL_C_EVENT 0
 #define CTRL_BREAK_EVENT 1
 #define CTRL_CLOSE_EVENT 2
 
-#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)))
+#ifdef __cplusplus
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<intptr_t>(-1)))
+#else
+#define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
+#endif
 
 #define DDD_RAW_TARGET_PATH 0x00000001
 #define DDD_REMOVE_DEFINITION 0x00000002
@@ -60,7 +66,7 @@ typedef struct _RTL_SRWLOCK {  // NOLINT(bugprone-reserved-identifier): Windows'
 #define ERROR_INVALID_PARAMETER 87
 #define ERROR_IO_DEVICE 1117
 
-typedef struct _SRB_IO_CONTROL {  // NOLINT(bugprone-reserved-identifier): Windows' tag
+typedef struct _SRB_IO_CONTROL { /* NOLINT(bugprone-reserved-identifier): Windows' tag */
     ULONG HeaderLength;
     UCHAR Signature[8];
     ULONG Timeout;
@@ -69,7 +75,9 @@ typedef struct _SRB_IO_CONTROL {  // NOLINT(bugprone-reserved-identifier): Windo
     ULONG Length;
 } SRB_IO_CONTROL, *PSRB_IO_CONTROL;
 
+#ifdef __cplusplus
 extern "C" {
+#endif
 BOOL DefineDosDeviceA(DWORD dwFlags, LPCSTR lpDeviceName, LPCSTR lpTargetPath);
 HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
                    LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
@@ -80,8 +88,13 @@ BOOL DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBuffer, D
 DWORD GetLastError(void);
 BOOL CloseHandle(HANDLE hObject);
 BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE HandlerRoutine, BOOL Add);
-void AcquireSRWLockExclusive(PSRWLOCK SRWLock);
-void ReleaseSRWLockExclusive(PSRWLOCK SRWLock);
+void InitializeCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+void EnterCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+void LeaveCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
+#ifdef __cplusplus
 }
+#endif
+
+#endif
 
 #endif

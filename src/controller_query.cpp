@@ -4,7 +4,6 @@
 #include "messages.h"
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -19,18 +18,19 @@ static_assert(sizeof "\\Device\\Scsi\\SI-21474836481" <= kNameSize, "target fits
 // console ends the process wherever it is, also while a port keeps it
 // waiting in the driver; the control handler then removes the name, on its
 // own thread. The lock makes the removal happen once and lets the main
-// thread's teardown wait until the handler's removal is done.
-SRWLOCK temporaryNameLock = SRWLOCK_INIT;
+// thread's teardown wait until the handler's removal is done. A critical
+// section, not a newer lock, so the tool starts on Windows 2000.
+CRITICAL_SECTION temporaryNameLock;
 const char* temporaryName = nullptr;
 
 void RemoveTemporaryName()
 {
-    AcquireSRWLockExclusive(&temporaryNameLock);
+    EnterCriticalSection(&temporaryNameLock);
     if (temporaryName != nullptr) {
         DefineDosDeviceA(DDD_REMOVE_DEFINITION, temporaryName, nullptr);
         temporaryName = nullptr;
     }
-    ReleaseSRWLockExclusive(&temporaryNameLock);
+    LeaveCriticalSection(&temporaryNameLock);
 }
 
 // Lets the process end as Windows ends it, once the name is gone.
@@ -40,12 +40,29 @@ BOOL WINAPI RemoveTemporaryNameOnControlEvent(DWORD)
     return FALSE;
 }
 
+// Hands the defined name to the control handler. The lock is initialised
+// once per process, before any handler can use it, and never deleted: the
+// handler stays installed to the end.
+void GuardTemporaryName(const char* name)
+{
+    static bool lockReady = false;
+    if (!lockReady) {
+        InitializeCriticalSection(&temporaryNameLock);
+        lockReady = true;
+    }
+    EnterCriticalSection(&temporaryNameLock);
+    temporaryName = name;
+    LeaveCriticalSection(&temporaryNameLock);
+    SetConsoleCtrlHandler(RemoveTemporaryNameOnControlEvent, TRUE);
+}
+
 }  // namespace
 
 void QueryController(int controller)
 {
     char dosName[kNameSize];
     char path[kNameSize];
+    bool nameDefined = false;
 
     // The 3512 is served by the 3112's driver.
     if (controller == 3512) {
@@ -62,10 +79,8 @@ void QueryController(int controller)
             std::fflush(stdout);
             return;
         }
-        AcquireSRWLockExclusive(&temporaryNameLock);
-        temporaryName = dosName;
-        ReleaseSRWLockExclusive(&temporaryNameLock);
-        SetConsoleCtrlHandler(RemoveTemporaryNameOnControlEvent, TRUE);
+        nameDefined = true;
+        GuardTemporaryName(dosName);
     }
 
     std::snprintf(path, sizeof path, "\\\\.\\%.*s", kLongestDosName, dosName);
@@ -75,19 +90,11 @@ void QueryController(int controller)
         std::printf(OPEN_FAILED_FORMAT, path, static_cast<int>(GetLastError()));
         std::fflush(stdout);
     } else {
-        for (unsigned short port = 0; port < 4; ++port) {
-            // Cleared for every port, so no byte of an earlier answer can
-            // reach the driver or the dump.
+        for (unsigned short port = 0; port < CMD_IDE_PORT_COUNT; ++port) {
+            // Filled afresh for every port, so no byte of an earlier answer
+            // can reach the driver or the dump.
             CmdIdeRequest request;
-            std::memset(&request, 0, sizeof request);
-            request.Header.HeaderLength = sizeof request.Header;
-            std::memcpy(request.Header.Signature, "CMD_IDE ", sizeof request.Header.Signature);
-            request.Header.Timeout = 5;
-            request.Header.ControlCode = 0x00042008;
-            request.Header.ReturnCode = 0xFFFFFFFF;
-            request.Header.Length = sizeof request - sizeof request.Header;
-            request.PortNumber = port;
-            request.Parameter = 1;
+            CmdIdeFillRequest(&request, port);
 
             DWORD returned = 0;
             if (DeviceIoControl(device, IOCTL_SCSI_MINIPORT, &request, sizeof request, &request, sizeof request,
@@ -102,5 +109,7 @@ void QueryController(int controller)
         CloseHandle(device);
     }
 
-    RemoveTemporaryName();
+    if (nameDefined) {
+        RemoveTemporaryName();
+    }
 }

@@ -347,16 +347,18 @@ extern "C" BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE HandlerRoutine, BOOL Add)
 }
 
 namespace {
-// One lock serves every SRWLOCK: the tool holds a single one.
-pthread_mutex_t srwLock = PTHREAD_MUTEX_INITIALIZER;
+// One mutex serves every critical section: the tool holds a single one.
+pthread_mutex_t criticalSection = PTHREAD_MUTEX_INITIALIZER;
 }  // namespace
 
-extern "C" void AcquireSRWLockExclusive(PSRWLOCK)
+extern "C" void InitializeCriticalSection(LPCRITICAL_SECTION) {}
+
+extern "C" void EnterCriticalSection(LPCRITICAL_SECTION)
 {
-    pthread_mutex_lock(&srwLock);
+    pthread_mutex_lock(&criticalSection);
 }
 
-extern "C" void ReleaseSRWLockExclusive(PSRWLOCK)
+extern "C" void LeaveCriticalSection(LPCRITICAL_SECTION)
 {
-    pthread_mutex_unlock(&srwLock);
+    pthread_mutex_unlock(&criticalSection);
 }
