@@ -1,4 +1,6 @@
-# Windows x64.
+# Windows x64, from XP x64 / Server 2003 x64 (NT 5.2) on.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(MINGW_TRIPLE x86_64-w64-mingw32)
+set(PORTDUMP_OLDEST_NT 5.2)
+set(PORTDUMP_WIN32_WINNT 0x0502)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

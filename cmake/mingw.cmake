@@ -7,3 +7,7 @@ set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# The headers then hide every API newer than the oldest Windows the build
+# starts on, so such a call fails to compile, not on the user's machine.
+set(CMAKE_C_FLAGS_INIT "-D_WIN32_WINNT=${PORTDUMP_WIN32_WINNT}")
+set(CMAKE_CXX_FLAGS_INIT "-D_WIN32_WINNT=${PORTDUMP_WIN32_WINNT}")

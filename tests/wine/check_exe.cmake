@@ -1,17 +1,76 @@
-# An exe must run on a bare Windows and stay small: it may import only
-# KERNEL32.dll and msvcrt.dll, and may not grow past MAX_KIB.
+# An exe must start on a bare Windows of its oldest version and stay small:
+# it may import only KERNEL32.dll and msvcrt.dll, only functions that the
+# export list names for ARCH (x86 or x64) with a first NT version no newer
+# than MIN_NT, its PE subsystem version may be no newer than MIN_NT, and it
+# may not grow past MAX_KIB.
+# usage: cmake -DEXE= -DOBJDUMP= -DMAX_KIB= -DEXPORTS= -DARCH= -DMIN_NT= -P check_exe.cmake
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE headers RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "${OBJDUMP} -p ${EXE} failed")
 endif()
-string(REGEX MATCHALL "DLL Name: [^\r\n]+" imports "${headers}")
-list(SORT imports)
-if(NOT imports STREQUAL "DLL Name: KERNEL32.dll;DLL Name: msvcrt.dll")
-  message(FATAL_ERROR "unexpected imports: ${imports}")
+
+# The first NT version of each export of ARCH, in first_nt_<DLL>_<FUNCTION>.
+file(STRINGS ${EXPORTS} list_lines)
+set(section "")
+foreach(line IN LISTS list_lines)
+  if(line MATCHES "^# arch ([a-z0-9]+)")
+    set(section ${CMAKE_MATCH_1})
+  elseif(section STREQUAL ARCH AND line MATCHES "^([^# \t]+)[ \t]+([^ \t]+)[ \t]+([0-9.]+)$")
+    set(first_nt_${CMAKE_MATCH_1}_${CMAKE_MATCH_2} ${CMAKE_MATCH_3})
+  endif()
+endforeach()
+
+# The imports, each under the DLL Name line it follows.
+string(REPLACE "\n" ";" header_lines "${headers}")
+set(dll "")
+set(dlls "")
+set(imports "")
+set(too_new "")
+foreach(line IN LISTS header_lines)
+  if(line MATCHES "DLL Name: ([^\r]+)")
+    set(dll ${CMAKE_MATCH_1})
+    list(APPEND dlls ${dll})
+  elseif(dll AND line MATCHES "^\t[0-9a-f]+\t +[0-9]+ +([A-Za-z0-9_]+)")
+    set(function ${CMAKE_MATCH_1})
+    set(version "${first_nt_${dll}_${function}}")
+    list(APPEND imports "${dll} ${function} (NT ${version})")
+    if(version STREQUAL "")
+      list(APPEND too_new "${dll} ${function} (not in the export list: add it with its first version and a public source)")
+    elseif(version VERSION_GREATER MIN_NT)
+      list(APPEND too_new "${dll} ${function} (first in NT ${version})")
+    endif()
+  elseif(line MATCHES "^$")
+    set(dll "")
+  endif()
+endforeach()
+
+list(SORT dlls)
+if(NOT dlls STREQUAL "KERNEL32.dll;msvcrt.dll")
+  message(FATAL_ERROR "unexpected DLLs: ${dlls}")
 endif()
+list(LENGTH imports import_count)
+if(import_count LESS 10)
+  message(FATAL_ERROR "only ${import_count} imports read from ${OBJDUMP} -p: ${imports}")
+endif()
+if(too_new)
+  string(REPLACE ";" "\n  " too_new "${too_new}")
+  message(FATAL_ERROR "${EXE} does not start on NT ${MIN_NT} (${ARCH}); it imports:\n  ${too_new}")
+endif()
+
+string(REGEX MATCH "MajorSubsystemVersion[ \t]+([0-9]+)" _ "${headers}")
+set(subsystem ${CMAKE_MATCH_1})
+string(REGEX MATCH "MinorSubsystemVersion[ \t]+([0-9]+)" _ "${headers}")
+set(subsystem ${subsystem}.${CMAKE_MATCH_1})
+if(NOT subsystem MATCHES "^[0-9]+\\.[0-9]+$" OR subsystem VERSION_GREATER MIN_NT)
+  message(FATAL_ERROR "${EXE}: subsystem version '${subsystem}', Windows older than it refuses the exe; wanted at most ${MIN_NT}")
+endif()
+
 file(SIZE ${EXE} size)
 math(EXPR limit "${MAX_KIB} * 1024")
 if(size GREATER limit)
   message(FATAL_ERROR "${EXE} is ${size} bytes, more than ${MAX_KIB} KiB")
 endif()
-message(STATUS "${EXE}: ${size} bytes, imports ${imports}")
+message(STATUS "${EXE}: ${size} bytes, subsystem ${subsystem}, starts on NT ${MIN_NT} (${ARCH}), imports:")
+foreach(import IN LISTS imports)
+  message(STATUS "  ${import}")
+endforeach()

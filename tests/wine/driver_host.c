@@ -21,9 +21,10 @@ static int Load(SC_HANDLE manager, const char* path)
         return 1;
     }
     /* Right after the prefix is made the service manager is still starting
-     * Wine's own services: the database stays locked, starts time out or
-     * fail, for up to a minute. So every failure is retried until then. */
-    for (waited = 0; waited < 120; ++waited) {
+     * Wine's own services: the database stays locked (1055), starts time out
+     * (1053) or fail, for a minute and more on a loaded host. So every
+     * failure is retried, for up to three minutes. */
+    for (waited = 0; waited < 360; ++waited) {
         DWORD error;
         if (StartServiceA(service, 0, NULL)) {
             CloseServiceHandle(service);
@@ -34,7 +35,7 @@ static int Load(SC_HANDLE manager, const char* path)
             CloseServiceHandle(service);
             return 0;
         }
-        if (waited % 10 == 9) {
+        if (waited % 20 == 19) {
             fprintf(stderr, "StartService still failing: %lu\n", error);
         }
         Sleep(500);
