@@ -1,3 +1,4 @@
+#include "cmd_ide_oracle.h"
 #include "controller_query.h"
 #include "emulated_machine.h"
 #include "expected_messages.h"
@@ -49,20 +50,7 @@ protected:
     void SetUp() override { emulated::ResetMachine(); }
 };
 
-// The request for port 2, byte by byte from the layout.
-const unsigned char kPort2Request[564] = {
-    28,  0,   0,   0,                         // HeaderLength
-    'C', 'M', 'D', '_', 'I', 'D', 'E', ' ',   // Signature
-    5,   0,   0,   0,                         // Timeout
-    0x08, 0x20, 0x04, 0x00,                   // ControlCode 0x00042008
-    0xff, 0xff, 0xff, 0xff,                   // ReturnCode
-    0x18, 0x02, 0, 0,                         // Length 536
-    2,   0,                                   // PortNumber
-    1,   0,                                   // Parameter
-    // 20 zero bytes, then 512 bytes of Data, all zero when sent
-};
-
-TEST_F(QueryTest, Port2RequestIsExactlyTheLayout)
+TEST_F(QueryTest, EachRequestIsExactlyTheLayout)
 {
     Query(0);
     int requests = 0;
@@ -71,8 +59,7 @@ TEST_F(QueryTest, Port2RequestIsExactlyTheLayout)
             continue;
         }
         unsigned char expected[564];
-        std::memcpy(expected, kPort2Request, sizeof expected);
-        expected[28] = static_cast<unsigned char>(requests);
+        CmdIdeOracle(expected, static_cast<unsigned char>(requests));
         EXPECT_EQ(std::memcmp(call.request, expected, sizeof expected), 0) << "port " << requests;
         EXPECT_EQ(call.flags, 0x0004D008u);
         EXPECT_EQ(call.inSize, 564u);
