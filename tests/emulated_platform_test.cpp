@@ -54,7 +54,7 @@ DWORD Send(HANDLE device, Request& request, DWORD inSize = sizeof(Request), DWOR
 
 class PlatformTest : public testing::Test {
 protected:
-    void SetUp() override { emulated::ResetMachine(); }
+    void SetUp() override { emulated::BootMachine(emulated::kTestMachine); }
 };
 
 TEST_F(PlatformTest, DosNamesStackAndPopNewestFirst)
