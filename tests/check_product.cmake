@@ -4,7 +4,7 @@ execute_process(COMMAND ${NM} -C ${PROGRAM} OUTPUT_VARIABLE symbols RESULT_VARIA
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "${NM} ${PROGRAM} failed")
 endif()
-foreach(name InjectFault CallAt ResetMachine AddSiliconImage SetPortAnswer RaiseControlEvent)
+foreach(name InjectFault CallAt kTestMachine AddSiliconImage SetPortAnswer RaiseControlEvent)
   if(symbols MATCHES "emulated::${name}")
     message(FATAL_ERROR "${PROGRAM} carries the test-only emulated::${name}")
   endif()

@@ -47,7 +47,7 @@ std::vector<std::string> PortLines(const std::string& out)
 
 class QueryTest : public testing::Test {
 protected:
-    void SetUp() override { emulated::ResetMachine(); }
+    void SetUp() override { emulated::BootMachine(emulated::kTestMachine); }
 };
 
 TEST_F(QueryTest, EachRequestIsExactlyTheLayout)
@@ -279,7 +279,7 @@ TEST_F(QueryTest, ShortOrFailingAnswerIsStillPrintedWhole)
 TEST_F(QueryTest, MissingObjectDirectoryFailsWithPathNotFound)
 {
     // A machine without any SiliconImage driver has no \Device\Scsi at all.
-    emulated::ClearMachine();
+    emulated::BootMachine(emulated::kEmptyTestMachine);
     const int scsi = emulated::AddScsiPort(0, 4);
     emulated::AttachDisk(scsi, 0, DiskIdentity{"S", "F", "M", 1000ull});
     EXPECT_EQ(Query(3512), OpenFailed("\\\\.\\tempBusSil3112", 3));
@@ -329,7 +329,7 @@ TEST_F(QueryTest, NoControlHandlerWithoutATemporaryName)
 {
     Query(0);
     EXPECT_EQ(CountCalls(Call::ControlHandler), 0) << "SCSI port route";
-    emulated::ResetMachine();
+    emulated::BootMachine(emulated::kTestMachine);
     emulated::InjectFault(Fault::Define, 5);
     Query(3114);
     EXPECT_EQ(CountCalls(Call::ControlHandler), 0) << "failed define";

@@ -34,7 +34,7 @@ BENCHMARK(DumpOneBlock);
 
 void QueryFourDisks(benchmark::State& state)
 {
-    emulated::ResetMachine();
+    emulated::BootMachine(emulated::kTestMachine);
     const int controller = emulated::AddSiliconImage(3124, 4);
     for (int port = 0; port < 4; ++port) {
         const DiskIdentity disk = {"BENCH", "1.0", "PORTDUMP BENCHMARK DISK", 1000000ull * (port + 1)};

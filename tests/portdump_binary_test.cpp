@@ -1,5 +1,6 @@
 // The built program as a user runs it: its stdout bytes, stderr and exit status.
 #include "expected_messages.h"
+#include "read_file.h"
 #include "run_program.h"
 
 #include <gtest/gtest.h>

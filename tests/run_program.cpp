@@ -1,8 +1,6 @@
 #include "run_program.h"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -74,10 +72,4 @@ ProgramRun RunProgram(const std::string& path, const std::vector<std::string>& a
     std::fclose(stdinFile);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }

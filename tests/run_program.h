@@ -13,4 +13,3 @@ struct ProgramRun {
 // `input` becomes the program's standard input.
 ProgramRun RunProgram(const std::string& path, const std::vector<std::string>& arguments,
                       const std::string& input = "");
-std::string ReadFile(const std::string& path);

@@ -12,34 +12,11 @@ namespace emulated {
 
 enum class Fault { Define, Open, PortRequest, Remove };
 
-struct CallRecord {
-    Call call;
-    DWORD flags;        // Define/Remove: dwFlags; Open: desired access; DeviceControl: control code;
-                        // ControlHandler: Add
-    DWORD shareMode;    // Open
-    DWORD creation;     // Open
-    DWORD attributes;   // Open
-    bool securityNull;  // Open
-    bool templateNull;  // Open
-    bool targetNull;    // Define/Remove
-    bool overlappedNull;      // DeviceControl
-    bool bytesReturnedNull;   // DeviceControl
-    bool sameBuffer;          // DeviceControl: input and output are one buffer
-    char name[kNameSize];     // Define/Remove: the DOS device name; Open: the path
-    char target[kNameSize];   // Define/Remove
-    DWORD inSize;                 // DeviceControl
-    DWORD outSize;                // DeviceControl
-    unsigned char request[kRequestSize];  // DeviceControl: the input bytes as sent
-    BOOL result;
-    DWORD error;  // the last error after a failing call
-};
-
-// Back to the built-in machine: SCSI port 0 with disks on ports 0 and 1,
-// SiliconImage 3112 with a disk on port 0, SiliconImage 3114 with disks on
-// ports 1 and 3. Clears faults, handles, handlers and the call log.
-void ResetMachine();
-// A machine with no devices, no names, no faults and an empty call log.
-void ClearMachine();
+// The built-in machine, and one with no devices and no names, each under the
+// tests' control: boot either with BootMachine. Booting clears faults,
+// handles, handlers and the call log.
+extern const MachineSpec kTestMachine;
+extern const MachineSpec kEmptyTestMachine;
 
 // Each returns the controller's index, or -1 when the machine is full.
 int AddScsiPort(int number, int ports);         // "\Device\ScsiPort<n>", named "Scsi<n>:"

@@ -4,6 +4,7 @@
 #include "call_observer.h"
 #include "machine_state.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <pthread.h>
@@ -19,21 +20,30 @@ constexpr ULONG kCmdIdeControlCode = 0x00042008;
 constexpr unsigned kReadBlock = 1;
 constexpr DWORD kNoError = 0;
 
-const CallObserver* observer = nullptr;
-
 // Every call starts here: the observer sees it and may make it fail.
-DWORD Observe(const CallEvent& event)
+DWORD Observe(const CallRecord& record)
 {
-    return observer != nullptr ? observer->before(event) : kNoError;
+    const CallObserver* observer = TheMachine().observer;
+    return observer != nullptr ? observer->before(record) : kNoError;
+}
+
+// A string of the call as its record keeps it; null, or too long for a
+// name, stays empty.
+void Note(char (&to)[kNameSize], const char* text)
+{
+    if (text != nullptr) {
+        CopyName(to, text);
+    }
 }
 
 BOOL Finish(BOOL result, DWORD error)
 {
+    Machine& machine = TheMachine();
     if (!result) {
-        TheMachine().lastError = error;
+        machine.lastError = error;
     }
-    if (observer != nullptr) {
-        observer->after(result, error);
+    if (machine.observer != nullptr) {
+        machine.observer->after(result, error);
     }
     return result;
 }
@@ -178,25 +188,21 @@ DWORD RunMiniport(int controllerIndex, unsigned char (&buffer)[kRequestSize], DW
 
 }  // namespace
 
-void emulated::SetCallObserver(const CallObserver* watching)
-{
-    observer = watching;
-}
-
 extern "C" BOOL DefineDosDeviceA(DWORD dwFlags, LPCSTR lpDeviceName, LPCSTR lpTargetPath)
 {
-    CallEvent event{};
-    event.call = (dwFlags & DDD_REMOVE_DEFINITION) != 0 ? Call::Remove : Call::Define;
-    event.flags = dwFlags;
-    event.name = lpDeviceName;
-    event.target = lpTargetPath;
-    if (const DWORD fault = Observe(event)) {
+    CallRecord record{};
+    record.call = (dwFlags & DDD_REMOVE_DEFINITION) != 0 ? Call::Remove : Call::Define;
+    record.flags = dwFlags;
+    Note(record.name, lpDeviceName);
+    Note(record.target, lpTargetPath);
+    record.targetNull = lpTargetPath == nullptr;
+    if (const DWORD fault = Observe(record)) {
         return Fail(fault);
     }
     if (IsEmpty(lpDeviceName)) {
         return Fail(ERROR_INVALID_PARAMETER);
     }
-    if (event.call == Call::Remove) {
+    if (record.call == Call::Remove) {
         return RemoveDefinition(lpDeviceName, lpTargetPath);
     }
     // Only raw NT targets are emulated; the tool never asks for anything else.
@@ -213,16 +219,16 @@ extern "C" HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dw
                               LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
                               DWORD dwFlagsAndAttributes, HANDLE hTemplateFile)
 {
-    CallEvent event{};
-    event.call = Call::Open;
-    event.flags = dwDesiredAccess;
-    event.shareMode = dwShareMode;
-    event.creation = dwCreationDisposition;
-    event.attributes = dwFlagsAndAttributes;
-    event.security = lpSecurityAttributes;
-    event.templateFile = hTemplateFile;
-    event.name = lpFileName;
-    if (const DWORD fault = Observe(event)) {
+    CallRecord record{};
+    record.call = Call::Open;
+    record.flags = dwDesiredAccess;
+    record.shareMode = dwShareMode;
+    record.creation = dwCreationDisposition;
+    record.attributes = dwFlagsAndAttributes;
+    record.securityNull = lpSecurityAttributes == nullptr;
+    record.templateNull = hTemplateFile == nullptr;
+    Note(record.name, lpFileName);
+    if (const DWORD fault = Observe(record)) {
         return FailOpen(fault);
     }
     if (IsEmpty(lpFileName) || std::strncmp(lpFileName, "\\\\.\\", 4) != 0) {
@@ -256,16 +262,18 @@ extern "C" BOOL DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lp
                                 LPVOID lpOutBuffer, DWORD nOutBufferSize, LPDWORD lpBytesReturned,
                                 LPOVERLAPPED lpOverlapped)
 {
-    CallEvent event{};
-    event.call = Call::DeviceControl;
-    event.flags = dwIoControlCode;
-    event.in = lpInBuffer;
-    event.inSize = nInBufferSize;
-    event.out = lpOutBuffer;
-    event.outSize = nOutBufferSize;
-    event.bytesReturned = lpBytesReturned;
-    event.overlapped = lpOverlapped;
-    if (const DWORD fault = Observe(event)) {
+    CallRecord record{};
+    record.call = Call::DeviceControl;
+    record.flags = dwIoControlCode;
+    record.inSize = nInBufferSize;
+    record.outSize = nOutBufferSize;
+    record.sameBuffer = lpInBuffer == lpOutBuffer;
+    record.bytesReturnedNull = lpBytesReturned == nullptr;
+    record.overlappedNull = lpOverlapped == nullptr;
+    if (lpInBuffer != nullptr) {
+        std::memcpy(record.request, lpInBuffer, std::min<DWORD>(nInBufferSize, kRequestSize));
+    }
+    if (const DWORD fault = Observe(record)) {
         return Fail(fault);
     }
 
@@ -313,9 +321,9 @@ extern "C" DWORD GetLastError(void)
 
 extern "C" BOOL CloseHandle(HANDLE hObject)
 {
-    CallEvent event{};
-    event.call = Call::Close;
-    if (const DWORD fault = Observe(event)) {
+    CallRecord record{};
+    record.call = Call::Close;
+    if (const DWORD fault = Observe(record)) {
         return Fail(fault);
     }
     const int handle = HandleIndex(hObject);
@@ -328,10 +336,10 @@ extern "C" BOOL CloseHandle(HANDLE hObject)
 
 extern "C" BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE HandlerRoutine, BOOL Add)
 {
-    CallEvent event{};
-    event.call = Call::ControlHandler;
-    event.flags = static_cast<DWORD>(Add);
-    if (const DWORD fault = Observe(event)) {
+    CallRecord record{};
+    record.call = Call::ControlHandler;
+    record.flags = static_cast<DWORD>(Add);
+    if (const DWORD fault = Observe(record)) {
         return Fail(fault);
     }
     Machine& machine = TheMachine();

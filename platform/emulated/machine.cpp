@@ -1,5 +1,7 @@
 #include "machine_state.h"
 
+#include "call_observer.h"
+
 #include <cctype>
 #include <cstring>
 
@@ -8,7 +10,6 @@ namespace {
 
 // Zero-initialised storage: no constructor runs before main.
 Machine machine;
-bool booted = false;
 
 // Invented disks of the built-in machine.
 const DiskIdentity kScsi0Port0 = {"EMU0000A1", "1.00", "PORTDUMP EMULATED DISK 500", 976773168ull};
@@ -23,33 +24,34 @@ const PortAnswer kSil3114Ports[] = {{}, {&kSil3114Port1, nullptr, 0, 0}, {}, {&k
 
 }  // namespace
 
-const ControllerSpec kBuiltInControllers[] = {
+const ControllerSpec kBuiltInControllers[kBuiltInControllerCount] = {
     {"\\Device\\ScsiPort0", "Scsi0:", 4, kScsi0Ports},
     {"\\Device\\Scsi\\SI31121", nullptr, 2, kSil3112Ports},
     {"\\Device\\Scsi\\SI31141", nullptr, 4, kSil3114Ports},
 };
-const int kBuiltInControllerCount = sizeof kBuiltInControllers / sizeof kBuiltInControllers[0];
 
 Machine& TheMachine()
 {
-    if (!booted) {
-        BootMachine(kBuiltInControllers, kBuiltInControllerCount);
+    if (machine.controllers == nullptr) {
+        BootMachine(MachineSpec{kBuiltInControllers, kBuiltInControllerCount, nullptr});
     }
     return machine;
 }
 
-void BootMachine(const ControllerSpec* controllers, int count)
+void BootMachine(const MachineSpec& spec)
 {
-    booted = true;
-    machine.controllers = controllers;
-    machine.controllerCount = count;
+    machine.observer = spec.observer;
+    machine.controllers = spec.observer != nullptr ? spec.observer->atBoot(spec.controllers, spec.controllerCount)
+                                                   : spec.controllers;
+    machine.controllerCount = spec.controllerCount;
     machine.definitionCount = 0;
     std::memset(machine.handles, 0, sizeof machine.handles);
     machine.controlHandlerCount = 0;
     machine.lastError = 0;
-    for (int i = 0; i < count; ++i) {
-        if (controllers[i].dosName != nullptr) {
-            AddDefinition(controllers[i].dosName, controllers[i].device);
+    for (int i = 0; i < machine.controllerCount; ++i) {
+        const ControllerSpec& controller = machine.controllers[i];
+        if (controller.dosName != nullptr) {
+            AddDefinition(controller.dosName, controller.device);
         }
     }
 }

@@ -39,58 +39,32 @@ struct Control {
 
 Control control;
 
-void CopyRecorded(char (&to)[kNameSize], const char* text)
-{
-    if (text != nullptr) {
-        std::snprintf(to, sizeof to, "%s", text);
-    }
-}
-
-int RequestPort(const CallEvent& event)
+int RequestPort(const CallRecord& record)
 {
     unsigned short port = 0;
-    if (event.in != nullptr && event.inSize >= sizeof(SRB_IO_CONTROL) + sizeof port) {
-        std::memcpy(&port, static_cast<const unsigned char*>(event.in) + sizeof(SRB_IO_CONTROL), sizeof port);
+    if (record.inSize >= sizeof(SRB_IO_CONTROL) + sizeof port) {
+        std::memcpy(&port, record.request + sizeof(SRB_IO_CONTROL), sizeof port);
     }
     return port;
 }
 
-void Record(const CallEvent& event)
+void Record(const CallRecord& record)
 {
     // Once the log is full, its last entry holds the newest call.
     if (control.callCount == kMaxCalls) {
         --control.callCount;
     }
-    CallRecord& record = control.calls[control.callCount++];
-    std::memset(&record, 0, sizeof record);
-    record.call = event.call;
-    record.flags = event.flags;
-    record.shareMode = event.shareMode;
-    record.creation = event.creation;
-    record.attributes = event.attributes;
-    record.securityNull = event.security == nullptr;
-    record.templateNull = event.templateFile == nullptr;
-    record.targetNull = event.target == nullptr;
-    record.overlappedNull = event.overlapped == nullptr;
-    record.bytesReturnedNull = event.bytesReturned == nullptr;
-    record.sameBuffer = event.in == event.out;
-    CopyRecorded(record.name, event.name);
-    CopyRecorded(record.target, event.target);
-    record.inSize = event.inSize;
-    record.outSize = event.outSize;
-    if (event.in != nullptr) {
-        std::memcpy(record.request, event.in, std::min<DWORD>(event.inSize, kRequestSize));
-    }
+    control.calls[control.callCount++] = record;
 }
 
-DWORD Before(const CallEvent& event)
+DWORD Before(const CallRecord& record)
 {
-    if (event.call == Call::DeviceControl && control.eventPort == RequestPort(event)) {
+    if (record.call == Call::DeviceControl && control.eventPort == RequestPort(record)) {
         control.eventPort = kNoEvent;
         control.eventEndedProcess = RaiseControlEvent(control.event);
     }
-    Record(event);
-    switch (event.call) {
+    Record(record);
+    switch (record.call) {
     case Call::Define:
         return control.defineFault;
     case Call::Remove:
@@ -98,7 +72,7 @@ DWORD Before(const CallEvent& event)
     case Call::Open:
         return control.openFault;
     case Call::DeviceControl:
-        return RequestPort(event) < kMaxPorts ? control.portFault[RequestPort(event)] : 0;
+        return RequestPort(record) < kMaxPorts ? control.portFault[RequestPort(record)] : 0;
     default:
         return 0;
     }
@@ -111,62 +85,61 @@ void After(BOOL result, DWORD error)
     record.error = result ? 0 : error;
 }
 
-const CallObserver kObserver = {Before, After};
-
-void StartOver()
-{
-    std::memset(&control, 0, sizeof control);
-    control.eventPort = kNoEvent;
-    SetCallObserver(&kObserver);
-}
-
-TestController* FindController(int controller)
+TestController* ControllerAt(int controller)
 {
     return controller >= 0 && controller < control.controllerCount ? &control.controllers[controller] : nullptr;
 }
 
-int AddController(const char* device, const char* dosName, int ports)
+// A mutable copy of a controller with no disks; its index, or -1 when the
+// machine is full or a name does not fit.
+int CopyController(const char* device, const char* dosName, int ports)
 {
     if (control.controllerCount == kMaxControllers || ports < 0 || ports > kMaxPorts) {
         return -1;
     }
     const int index = control.controllerCount;
     TestController& added = control.controllers[index];
-    ControllerSpec& spec = control.specs[index];
     if (!CopyName(added.device, device) || (dosName != nullptr && !CopyName(added.dosName, dosName))) {
         return -1;
     }
-    spec = ControllerSpec{added.device, dosName != nullptr ? added.dosName : nullptr, ports, added.ports};
-    if (dosName != nullptr && !AddDefinition(dosName, device)) {
+    const char* addedDosName = dosName != nullptr ? added.dosName : nullptr;
+    control.specs[index] = ControllerSpec{added.device, addedDosName, ports, added.ports};
+    return control.controllerCount++;
+}
+
+// At boot the machine gets copies of its controllers, and the tests' control
+// starts afresh with it.
+const ControllerSpec* CopyMachine(const ControllerSpec* controllers, int count)
+{
+    std::memset(&control, 0, sizeof control);
+    control.eventPort = kNoEvent;
+    for (int i = 0; i < count; ++i) {
+        const int copy = CopyController(controllers[i].device, controllers[i].dosName, controllers[i].ports);
+        std::copy(controllers[i].port, controllers[i].port + controllers[i].ports, control.controllers[copy].ports);
+    }
+    return control.specs;
+}
+
+const CallObserver kObserver = {CopyMachine, Before, After};
+
+int AddController(const char* device, const char* dosName, int ports)
+{
+    const int index = CopyController(device, dosName, ports);
+    if (index < 0) {
         return -1;
     }
-    ++control.controllerCount;
+    if (dosName != nullptr && !AddDefinition(dosName, device)) {
+        --control.controllerCount;
+        return -1;
+    }
     TheMachine().controllerCount = control.controllerCount;
     return index;
 }
 
-// The built-in machine or an empty one, as the tests' mutable copy.
-void Boot(const ControllerSpec* controllers, int count)
-{
-    StartOver();
-    BootMachine(control.specs, 0);
-    for (int i = 0; i < count; ++i) {
-        const int added = AddController(controllers[i].device, controllers[i].dosName, controllers[i].ports);
-        std::copy(controllers[i].port, controllers[i].port + controllers[i].ports, control.controllers[added].ports);
-    }
-}
-
 }  // namespace
 
-void ResetMachine()
-{
-    Boot(kBuiltInControllers, kBuiltInControllerCount);
-}
-
-void ClearMachine()
-{
-    Boot(nullptr, 0);
-}
+const MachineSpec kTestMachine = {kBuiltInControllers, kBuiltInControllerCount, &kObserver};
+const MachineSpec kEmptyTestMachine = {nullptr, 0, &kObserver};
 
 int AddScsiPort(int number, int ports)
 {
@@ -186,7 +159,7 @@ int AddSiliconImage(int model, int ports)
 
 void AttachDisk(int controller, int port, const DiskIdentity& disk)
 {
-    TestController* attached = FindController(controller);
+    TestController* attached = ControllerAt(controller);
     if (attached != nullptr && port >= 0 && port < kMaxPorts) {
         attached->disks[port] = disk;
         attached->ports[port] = PortAnswer{&attached->disks[port], nullptr, 0, 0};
@@ -195,7 +168,7 @@ void AttachDisk(int controller, int port, const DiskIdentity& disk)
 
 void SetPortAnswer(int controller, int port, const unsigned char* data, int count, ULONG returnCode)
 {
-    TestController* answering = FindController(controller);
+    TestController* answering = ControllerAt(controller);
     if (answering == nullptr || port < 0 || port >= kMaxPorts || count < 0 || count > IDENTIFY_BLOCK_SIZE) {
         return;
     }

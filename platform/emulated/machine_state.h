@@ -8,6 +8,8 @@
 
 namespace emulated {
 
+struct CallObserver;
+
 constexpr int kNameSize = 260;
 constexpr int kRequestSize = 564;
 constexpr int kMaxPorts = 8;
@@ -44,7 +46,7 @@ struct OpenHandle {
 };
 
 struct Machine {
-    const ControllerSpec* controllers;
+    const ControllerSpec* controllers;  // nullptr until booted, even for no controllers
     int controllerCount;
     Definition definitions[kMaxDefinitions];
     int definitionCount;
@@ -52,15 +54,28 @@ struct Machine {
     PHANDLER_ROUTINE controlHandlers[kMaxControlHandlers];
     int controlHandlerCount;
     DWORD lastError;
+    const CallObserver* observer;  // nullptr in the product
 };
 
-// The machine, booted as the built-in one on first use.
+// What the machine starts as: its controllers (which must outlive it) and
+// who watches its calls.
+struct MachineSpec {
+    const ControllerSpec* controllers;
+    int controllerCount;
+    const CallObserver* observer;
+};
+
+// SCSI port 0 with disks on ports 0 and 1, SiliconImage 3112 with a disk on
+// port 0, SiliconImage 3114 with disks on ports 1 and 3.
+constexpr int kBuiltInControllerCount = 3;
+extern const ControllerSpec kBuiltInControllers[kBuiltInControllerCount];
+
+// The machine, booted on first use with the built-in controllers and no
+// observer, as the product runs it.
 Machine& TheMachine();
-// Starts the machine afresh with these controllers (which must outlive it):
-// no handles, no handlers, only the controllers' own DOS names.
-void BootMachine(const ControllerSpec* controllers, int count);
-extern const ControllerSpec kBuiltInControllers[];
-extern const int kBuiltInControllerCount;
+// Starts the machine afresh: no handles, no handlers, only the controllers'
+// own DOS names.
+void BootMachine(const MachineSpec& spec);
 
 // Stacks a definition; false when the table is full or a name does not fit.
 bool AddDefinition(const char* name, const char* target);

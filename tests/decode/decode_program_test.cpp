@@ -1,5 +1,6 @@
 // portdump-decode as a user runs it: its output, stderr and exit status.
 #include "parse_helpers.h"
+#include "read_file.h"
 #include "run_program.h"
 
 #include <gtest/gtest.h>

@@ -2,20 +2,13 @@
 // the Wine stand-in driver's invented disks, and real blocks made damaged.
 #include "decoded.h"
 #include "parse_helpers.h"
+#include "read_file.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 namespace {
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 std::vector<DecodedBlock> DecodeText(const std::string& text)
 {

@@ -3,6 +3,7 @@
 // IDENTIFY data, libatasmart's skdump --load for SMART data.
 #include "decoded.h"
 #include "parse_helpers.h"
+#include "read_file.h"
 
 #include <gtest/gtest.h>
 
@@ -10,16 +11,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <regex>
 
 namespace {
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 std::string Output(const std::string& command)
 {

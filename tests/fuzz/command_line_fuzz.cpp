@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     argv.push_back(nullptr);
     char* envp[] = {nullptr};
 
-    emulated::ResetMachine();
+    emulated::BootMachine(emulated::kTestMachine);
     Require(PortdumpMain(static_cast<int>(argv.size() - 1), argv.data(), envp) == 0, "exit status 0");
     if (arguments.size() != 1) {
         Require(emulated::CallCount() == 0, "usage touches no device");

@@ -29,7 +29,7 @@ struct Input {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     Input input{data, size};
-    emulated::ClearMachine();
+    emulated::BootMachine(emulated::kEmptyTestMachine);
     const std::uint8_t faults = input.Byte();
     const bool siliconImage = (faults & 1) != 0;
     const int number = siliconImage ? 3114 : 7;
