@@ -7,8 +7,10 @@ static void Complain(unsigned char* block, const char* text, unsigned long numbe
 {
     char digits[20];
     int count = 0;
-    size_t length = strlen(text);
-    memcpy(block, text, length);
+    size_t length = 0;
+    while (*text != '\0') {
+        block[length++] = (unsigned char)*text++;
+    }
     do {
         digits[count++] = (char)('0' + number % 10);
         number /= 10;
