@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <string>
 
@@ -17,26 +18,12 @@ HANDLE Open(const char* path, DWORD access = kReadWrite, DWORD share = kShareBot
     return CreateFileA(path, access, share, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
-struct Request {
-    SRB_IO_CONTROL header;
-    unsigned short port;
-    unsigned short parameter;
-    unsigned char zeros[20];
-    unsigned char data[512];
-};
+using Request = CmdIdeRequest;
 
 Request CmdIde(unsigned short port)
 {
     Request request;
-    std::memset(&request, 0, sizeof request);
-    request.header.HeaderLength = 28;
-    std::memcpy(request.header.Signature, "CMD_IDE ", 8);
-    request.header.Timeout = 5;
-    request.header.ControlCode = 0x00042008;
-    request.header.ReturnCode = 0xFFFFFFFF;
-    request.header.Length = 536;
-    request.port = port;
-    request.parameter = 1;
+    CmdIdeFillRequest(&request, port);
     return request;
 }
 
@@ -127,7 +114,7 @@ TEST_F(PlatformTest, ControlChecksAccessNotTheShareMode)
     EXPECT_EQ(emulated::OpenHandleCount(), 0);
 }
 
-TEST_F(PlatformTest, MalformedRequestsFail)
+TEST_F(PlatformTest, RequestsTheMiniportCannotAnswerFail)
 {
     HANDLE device = Open("\\\\.\\Scsi0:");
     ASSERT_NE(device, INVALID_HANDLE_VALUE);
@@ -135,24 +122,52 @@ TEST_F(PlatformTest, MalformedRequestsFail)
     Request request = CmdIde(0);
     EXPECT_FALSE(DeviceIoControl(device, 0x0004D004, &request, sizeof request, &request, sizeof request, &count, nullptr));
     EXPECT_EQ(GetLastError(), 1u);
+    EXPECT_FALSE(DeviceIoControl(device, IOCTL_SCSI_MINIPORT, &request, sizeof request, &request, sizeof request,
+                                 nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), 87u) << "no returned-bytes count without an overlapped structure";
 
-    EXPECT_EQ(Send(device, request, 27), 87u);
-    EXPECT_EQ(Send(device, request, sizeof request, 563), 87u) << "Length reaches beyond the output buffer";
-    request.header.Length = 537;
-    EXPECT_EQ(Send(device, request), 87u);
+    EXPECT_EQ(Send(device, request, 27, 27), 87u) << "no buffer can hold the request";
+    EXPECT_EQ(Send(device, request, sizeof request, 563), 87u) << "the answer does not fit the output";
+    CloseHandle(device);
+}
+
+// A request the tool could not have sent gets a block saying what is wrong,
+// the same words the Wine stand-in driver uses, so it never passes for right.
+TEST_F(PlatformTest, MalformedRequestIsAnsweredWithWhatIsWrong)
+{
+    HANDLE device = Open("\\\\.\\Scsi0:");
+    ASSERT_NE(device, INVALID_HANDLE_VALUE);
+    Request request = CmdIde(0);
+    request.Header.ControlCode = 0x00042009;
+    DWORD returned = 0;
+    EXPECT_EQ(Send(device, request, sizeof request, sizeof request, &returned), 0u);
+    EXPECT_EQ(returned, 564u);
+    EXPECT_STREQ(reinterpret_cast<const char*>(request.Data), "BAD BYTE AT OFFSET 16");
 
     request = CmdIde(0);
-    std::memcpy(request.header.Signature, "CMD_IDE_", 8);
-    EXPECT_EQ(Send(device, request), 1117u);
+    request.Parameter = 2;
+    EXPECT_EQ(Send(device, request), 0u);
+    EXPECT_STREQ(reinterpret_cast<const char*>(request.Data), "BAD BYTE AT OFFSET 30");
+
     request = CmdIde(0);
-    request.header.ControlCode = 0x00042009;
-    EXPECT_EQ(Send(device, request), 1117u);
-    request = CmdIde(0);
-    request.header.Length = 535;
-    EXPECT_EQ(Send(device, request, sizeof request - 1, sizeof request - 1), 1117u);
-    request = CmdIde(0);
-    request.parameter = 2;
-    EXPECT_EQ(Send(device, request), 1117u);
+    EXPECT_EQ(Send(device, request, sizeof request - 1, sizeof request), 0u);
+    EXPECT_STREQ(reinterpret_cast<const char*>(request.Data), "BAD INPUT SIZE 563");
+    CloseHandle(device);
+}
+
+TEST_F(PlatformTest, SlowPortAnswersAfterItsDelay)
+{
+    const DiskIdentity disk = {"SLOW1", "1.0", "SLOW DISK", 1000};
+    const FakePort ports[1] = {{&disk, nullptr, 0, 0, 1}};
+    const emulated::ControllerSpec controller = {"\\Device\\ScsiPort7", "Scsi7:", 1, ports};
+    emulated::BootMachine(emulated::MachineSpec{&controller, 1, nullptr});
+    HANDLE device = Open("\\\\.\\Scsi7:");
+    ASSERT_NE(device, INVALID_HANDLE_VALUE);
+    Request request = CmdIde(0);
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(Send(device, request), 0u);
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+    EXPECT_EQ(request.Data[510], 0xa5) << "the IDENTIFY block, signed";
     CloseHandle(device);
 }
 
@@ -179,8 +194,8 @@ TEST_F(PlatformTest, PortsAnswerAsTheBuiltInMachineSays)
             if (controller.answers[port]) {
                 EXPECT_EQ(error, 0u) << controller.path << " port " << port;
                 EXPECT_EQ(returned, 564u);
-                EXPECT_EQ(request.header.ReturnCode, 0u);
-                EXPECT_EQ(request.data[510], 0xa5);
+                EXPECT_EQ(request.Header.ReturnCode, 0u);
+                EXPECT_EQ(request.Data[510], 0xa5);
             } else {
                 EXPECT_EQ(error, 1117u) << controller.path << " port " << port;
             }

@@ -28,7 +28,7 @@ struct CallRecord {
     char target[kNameSize];   // Define/Remove
     DWORD inSize;                 // DeviceControl
     DWORD outSize;                // DeviceControl
-    unsigned char request[kRequestSize];  // DeviceControl: the input bytes as sent
+    unsigned char request[CMD_IDE_REQUEST_SIZE];  // DeviceControl: the input bytes as sent
     BOOL result;
     DWORD error;  // the last error after a failing call
 };

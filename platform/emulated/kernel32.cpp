@@ -8,16 +8,12 @@
 #include <cstdint>
 #include <cstring>
 #include <pthread.h>
+#include <unistd.h>
 
 using namespace emulated;
 
 namespace {
 
-constexpr ULONG kHeaderSize = sizeof(SRB_IO_CONTROL);
-constexpr ULONG kCmdIdeLength = kRequestSize - kHeaderSize;
-constexpr int kDataOffset = 52;
-constexpr ULONG kCmdIdeControlCode = 0x00042008;
-constexpr unsigned kReadBlock = 1;
 constexpr DWORD kNoError = 0;
 
 // Every call starts here: the observer sees it and may make it fail.
@@ -152,40 +148,6 @@ int HandleIndex(HANDLE handle)
     return TheMachine().handles[index].open ? index : -1;
 }
 
-// What the controller's miniport makes of a well-formed SRB_IO_CONTROL.
-DWORD RunMiniport(int controllerIndex, unsigned char (&buffer)[kRequestSize], DWORD& information)
-{
-    SRB_IO_CONTROL header;
-    std::memcpy(&header, buffer, sizeof header);
-    unsigned short port = 0;
-    unsigned short parameter = 0;
-    std::memcpy(&port, buffer + kHeaderSize, sizeof port);
-    std::memcpy(&parameter, buffer + kHeaderSize + 2, sizeof parameter);
-
-    if (std::memcmp(header.Signature, "CMD_IDE ", sizeof header.Signature) != 0 ||
-        header.ControlCode != kCmdIdeControlCode || header.Length < kCmdIdeLength || parameter != kReadBlock) {
-        return ERROR_IO_DEVICE;
-    }
-    const ControllerSpec& controller = TheMachine().controllers[controllerIndex];
-    if (port >= controller.ports) {
-        return ERROR_IO_DEVICE;
-    }
-    const PortAnswer& answer = controller.port[port];
-    if (answer.disk == nullptr && answer.bytes == nullptr) {
-        return ERROR_IO_DEVICE;  // no disk on this port
-    }
-    header.ReturnCode = answer.returnCode;
-    std::memcpy(buffer, &header, sizeof header);
-    if (answer.disk != nullptr) {
-        BuildIdentifyBlock(answer.disk, buffer + kDataOffset);
-        information = kRequestSize;
-    } else {
-        std::memcpy(buffer + kDataOffset, answer.bytes, static_cast<unsigned>(answer.count));
-        information = static_cast<DWORD>(kDataOffset + answer.count);
-    }
-    return kNoError;
-}
-
 }  // namespace
 
 extern "C" BOOL DefineDosDeviceA(DWORD dwFlags, LPCSTR lpDeviceName, LPCSTR lpTargetPath)
@@ -271,7 +233,7 @@ extern "C" BOOL DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lp
     record.bytesReturnedNull = lpBytesReturned == nullptr;
     record.overlappedNull = lpOverlapped == nullptr;
     if (lpInBuffer != nullptr) {
-        std::memcpy(record.request, lpInBuffer, std::min<DWORD>(nInBufferSize, kRequestSize));
+        std::memcpy(record.request, lpInBuffer, std::min<DWORD>(nInBufferSize, CMD_IDE_REQUEST_SIZE));
     }
     if (const DWORD fault = Observe(record)) {
         return Fail(fault);
@@ -289,28 +251,32 @@ extern "C" BOOL DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lp
     if ((TheMachine().handles[handle].access & readWrite) != readWrite) {
         return Fail(ERROR_ACCESS_DENIED);
     }
-    if (lpInBuffer == nullptr || lpOutBuffer == nullptr || lpBytesReturned == nullptr ||
-        nInBufferSize < kHeaderSize || nOutBufferSize < kHeaderSize) {
-        return Fail(ERROR_INVALID_PARAMETER);
-    }
-    SRB_IO_CONTROL header;
-    std::memcpy(&header, lpInBuffer, sizeof header);
-    if (header.HeaderLength != kHeaderSize || header.Length > nInBufferSize - kHeaderSize ||
-        header.Length > nOutBufferSize - kHeaderSize) {
+    if (lpInBuffer == nullptr || lpOutBuffer == nullptr || lpBytesReturned == nullptr) {
         return Fail(ERROR_INVALID_PARAMETER);
     }
 
-    // Buffered I/O: the driver works on a copy and the system copies back as
-    // many bytes as the driver reports.
-    unsigned char buffer[kRequestSize] = {};
-    std::memcpy(buffer, lpInBuffer, nInBufferSize < kRequestSize ? nInBufferSize : kRequestSize);
-    DWORD information = 0;
-    const DWORD error = RunMiniport(TheMachine().handles[handle].controller, buffer, information);
-    if (error != kNoError) {
-        return Fail(error);
+    // Buffered I/O: the driver works on a system buffer as large as the
+    // larger of the two, and the system copies back as many bytes as the
+    // driver reports.
+    if (std::max(nInBufferSize, nOutBufferSize) < CMD_IDE_REQUEST_SIZE) {
+        return Fail(ERROR_INVALID_PARAMETER);
     }
-    std::memcpy(lpOutBuffer, buffer, information);
-    *lpBytesReturned = information;
+    unsigned char buffer[CMD_IDE_REQUEST_SIZE] = {};
+    std::memcpy(buffer, lpInBuffer, std::min<DWORD>(nInBufferSize, CMD_IDE_REQUEST_SIZE));
+    const ControllerSpec& controller = TheMachine().controllers[TheMachine().handles[handle].controller];
+    const FakeAnswer answer = FakeMiniportAnswer(controller.port, static_cast<unsigned>(controller.ports), buffer,
+                                                 nInBufferSize, nOutBufferSize);
+    if (answer.outcome == FAKE_NO_DEVICE) {
+        return Fail(ERROR_IO_DEVICE);
+    }
+    if (answer.outcome == FAKE_REFUSED) {
+        return Fail(ERROR_INVALID_PARAMETER);
+    }
+    if (answer.delaySeconds != 0) {
+        sleep(answer.delaySeconds);
+    }
+    std::memcpy(lpOutBuffer, buffer, answer.information);
+    *lpBytesReturned = static_cast<DWORD>(answer.information);
     return Succeed();
 }
 

@@ -18,9 +18,9 @@ const DiskIdentity kSil3112Port0 = {"SIL3112P0", "2.10", "PORTDUMP EMULATED SATA
 const DiskIdentity kSil3114Port1 = {"SIL3114P1", "3.02", "PORTDUMP EMULATED SATA 1000", 1953525168ull};
 const DiskIdentity kSil3114Port3 = {"SIL3114P3", "3.02", "PORTDUMP EMULATED SATA 2000", 3907029168ull};
 
-const PortAnswer kScsi0Ports[] = {{&kScsi0Port0, nullptr, 0, 0}, {&kScsi0Port1, nullptr, 0, 0}, {}, {}};
-const PortAnswer kSil3112Ports[] = {{&kSil3112Port0, nullptr, 0, 0}, {}};
-const PortAnswer kSil3114Ports[] = {{}, {&kSil3114Port1, nullptr, 0, 0}, {}, {&kSil3114Port3, nullptr, 0, 0}};
+const FakePort kScsi0Ports[] = {{&kScsi0Port0, nullptr, 0, 0, 0}, {&kScsi0Port1, nullptr, 0, 0, 0}, {}, {}};
+const FakePort kSil3112Ports[] = {{&kSil3112Port0, nullptr, 0, 0, 0}, {}};
+const FakePort kSil3114Ports[] = {{}, {&kSil3114Port1, nullptr, 0, 0, 0}, {}, {&kSil3114Port3, nullptr, 0, 0, 0}};
 
 }  // namespace
 

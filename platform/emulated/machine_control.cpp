@@ -17,7 +17,7 @@ constexpr int kNoEvent = -1;
 struct TestController {
     char device[kNameSize];
     char dosName[kNameSize];
-    PortAnswer ports[kMaxPorts];
+    FakePort ports[kMaxPorts];
     DiskIdentity disks[kMaxPorts];
     unsigned char blocks[kMaxPorts][IDENTIFY_BLOCK_SIZE];
 };
@@ -162,7 +162,7 @@ void AttachDisk(int controller, int port, const DiskIdentity& disk)
     TestController* attached = ControllerAt(controller);
     if (attached != nullptr && port >= 0 && port < kMaxPorts) {
         attached->disks[port] = disk;
-        attached->ports[port] = PortAnswer{&attached->disks[port], nullptr, 0, 0};
+        attached->ports[port] = FakePort{&attached->disks[port], nullptr, 0, 0, 0};
     }
 }
 
@@ -175,7 +175,7 @@ void SetPortAnswer(int controller, int port, const unsigned char* data, int coun
     unsigned char* block = answering->blocks[port];
     std::memset(block, 0, IDENTIFY_BLOCK_SIZE);
     std::copy(data, data + count, block);
-    answering->ports[port] = PortAnswer{nullptr, block, count, returnCode};
+    answering->ports[port] = FakePort{nullptr, block, static_cast<unsigned>(count), returnCode, 0};
 }
 
 void InjectFault(Fault fault, DWORD error, int port)

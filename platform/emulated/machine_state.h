@@ -3,34 +3,23 @@
 // allocates, and booting touches only the names it defines.
 #pragma once
 
-#include "identify_block.h"
-#include "kernel32.h"
+#include "fake_miniport.h"
 
 namespace emulated {
 
 struct CallObserver;
 
 constexpr int kNameSize = 260;
-constexpr int kRequestSize = 564;
 constexpr int kMaxPorts = 8;
 constexpr int kMaxDefinitions = 16;
 constexpr int kMaxHandles = 8;
 constexpr int kMaxControlHandlers = 4;
 
-// What a port answers: an invented disk's IDENTIFY block, or the first
-// `count` bytes of `bytes`; with neither there is no disk on the port.
-struct PortAnswer {
-    const DiskIdentity* disk;
-    const unsigned char* bytes;
-    int count;
-    ULONG returnCode;
-};
-
 struct ControllerSpec {
     const char* device;   // the NT device object name
     const char* dosName;  // the DOS name its driver defines, or nullptr
     int ports;
-    const PortAnswer* port;
+    const FakePort* port;
 };
 
 // One DOS device definition; definitions of one name stack, the newest last.

@@ -20,7 +20,7 @@ static void Complain(unsigned char* block, const char* text, unsigned long numbe
     }
 }
 
-static void SetReturnCode(unsigned char* buffer, unsigned long returnCode)
+static void SetReturnCode(unsigned char* buffer, ULONG returnCode)
 {
     const size_t at = offsetof(SRB_IO_CONTROL, ReturnCode);
     buffer[at] = (unsigned char)returnCode;

@@ -18,7 +18,7 @@ struct FakePort {
     const struct DiskIdentity* disk;
     const unsigned char* bytes;
     unsigned count; /* at most CMD_IDE_BLOCK_SIZE */
-    unsigned long returnCode;
+    ULONG returnCode;
     /* The answer comes only after this long, as from a slow drive. */
     unsigned delaySeconds;
 };
