@@ -31,7 +31,7 @@ typedef struct _OVERLAPPED* LPOVERLAPPED;                     /* NOLINT(bugprone
 typedef BOOL(WINAPI* PHANDLER_ROUTINE)(DWORD dwCtrlType);
 /* Opaque here: the platform keeps the lock's state itself. */
 typedef struct _RTL_CRITICAL_SECTION { /* NOLINT(bugprone-reserved-identifier): Windows' tag */
-    void* Opaque[6];
+    void* Opaque;
 } CRITICAL_SECTION, *LPCRITICAL_SECTION;
 
 #define CTRL_C_EVENT 0

@@ -12,7 +12,7 @@ struct CallObserver;
 constexpr int kNameSize = 260;
 constexpr int kMaxPorts = 8;
 constexpr int kMaxDefinitions = 16;
-constexpr int kMaxHandles = 8;
+constexpr int kMaxHandles = 4;
 constexpr int kMaxControlHandlers = 4;
 
 struct ControllerSpec {

@@ -63,7 +63,10 @@ struct FakeAnswer FakeMiniportAnswer(const struct FakePort* ports, unsigned port
         BuildIdentifyBlock(port->disk, block);
     } else {
         const unsigned count = port->count < CMD_IDE_BLOCK_SIZE ? port->count : CMD_IDE_BLOCK_SIZE;
-        memcpy(block, port->bytes, count);
+        unsigned i;
+        for (i = 0; i < count; ++i) {
+            block[i] = port->bytes[i];
+        }
         answer.information = CMD_IDE_DATA_OFFSET + count;
     }
     return answer;
