@@ -62,12 +62,11 @@ struct FakeAnswer FakeMiniportAnswer(const struct FakePort* ports, unsigned port
     if (port->disk != NULL) {
         BuildIdentifyBlock(port->disk, block);
     } else {
-        const unsigned count = port->count < CMD_IDE_BLOCK_SIZE ? port->count : CMD_IDE_BLOCK_SIZE;
         unsigned i;
-        for (i = 0; i < count; ++i) {
+        for (i = 0; i < port->count && i < CMD_IDE_BLOCK_SIZE; ++i) {
             block[i] = port->bytes[i];
         }
-        answer.information = CMD_IDE_DATA_OFFSET + count;
+        answer.information = CMD_IDE_DATA_OFFSET + i;
     }
     return answer;
 }
