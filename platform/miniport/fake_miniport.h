@@ -1,5 +1,5 @@
 /* The miniport behind our stand-ins for the storage drivers: the emulated
- * platform's and the Wine stand-in driver's. It checks each "CMD_IDE "
+ * platform's and the Wine stand-in driver's. It checks each miniport
  * request strictly and answers it from a table of ports. Plain C, so that
  * both answer with the same bytes and complain in the same words. */
 #ifndef PORTDUMP_FAKE_MINIPORT_H
