@@ -1,0 +1,177 @@
+#include "controller_open.h"
+
+#include "sysfs_map.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr unsigned kSiliconImage = 0x1095;
+constexpr unsigned kSil3112 = 0x3112;
+constexpr unsigned kSil3512 = 0x3512;
+constexpr char kScsiDirectory[] = "\\Device\\Scsi\\";
+constexpr char kSiliconImagePrefix[] = "\\Device\\Scsi\\SI";
+
+bool StartsWith(const char* text, const char* prefix)
+{
+    return strncasecmp(text, prefix, std::strlen(prefix)) == 0;
+}
+
+// N of "ScsiN:", N from 0 to 999; -1 for any other name.
+int ScsiPortNumber(const char* name)
+{
+    if (!StartsWith(name, "Scsi")) {
+        return -1;
+    }
+    int number = 0;
+    int digits = 0;
+    const char* c = name + 4;
+    for (; *c >= '0' && *c <= '9' && digits < 4; ++c, ++digits) {
+        number = number * 10 + (*c - '0');
+    }
+    return digits >= 1 && digits <= 3 && std::strcmp(c, ":") == 0 ? number : -1;
+}
+
+// m of "\Device\Scsi\SI<m>1" read as 1 to 4 hex digits; -1 for anything else.
+int SiliconImageModel(const char* target)
+{
+    const char* digits = target + sizeof kSiliconImagePrefix - 1;
+    const std::size_t length = std::strlen(digits);
+    if (!StartsWith(target, kSiliconImagePrefix) || length < 2 || length > 5 || digits[length - 1] != '1') {
+        return -1;
+    }
+    int model = 0;
+    for (std::size_t i = 0; i + 1 < length; ++i) {
+        const char c = digits[i];
+        int value = -1;
+        if (c >= '0' && c <= '9') {
+            value = c - '0';
+        } else if (c >= 'a' && c <= 'f') {
+            value = c - 'a' + 10;
+        } else if (c >= 'A' && c <= 'F') {
+            value = c - 'A' + 10;
+        }
+        if (value < 0) {
+            return -1;
+        }
+        model = model * 16 + value;
+    }
+    return model;
+}
+
+// The SiliconImage controller a target names, in `found`; 0 or the error.
+DWORD FindSiliconImage(const Controller* controllers, int count, const char* target, int& found)
+{
+    const int model = SiliconImageModel(target);
+    bool any = false;
+    for (int i = 0; i < count; ++i) {
+        if (controllers[i].vendor != kSiliconImage) {
+            continue;
+        }
+        any = true;
+        const unsigned device = controllers[i].deviceId;
+        // The 3112's driver also serves the 3512.
+        if (model >= 0 && (device == static_cast<unsigned>(model) ||
+                           (model == static_cast<int>(kSil3112) && device == kSil3512))) {
+            found = i;
+            return 0;
+        }
+    }
+    return any ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+}
+
+// ATA PASS-THROUGH needs CAP_SYS_RAWIO, as IOCTL_SCSI_MINIPORT needs an
+// elevated process on Windows.
+bool MayPassThrough()
+{
+    __user_cap_header_struct header = {_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
+    return syscall(SYS_capget, &header, data) == 0 && (data[CAP_SYS_RAWIO / 32].effective >> (CAP_SYS_RAWIO % 32) & 1) != 0;
+}
+
+// The port's sg node, read-only: SG_IO needs no more with CAP_SYS_RAWIO. Only
+// a character device of the number sysfs gives is kept, never a link nor a
+// block device. Returns the descriptor, -1 where there is none, or -2 where
+// opening it is not permitted.
+int OpenPort(const SystemRoots& roots, const PciAddress& address, int port, IdentifyCommand& command)
+{
+    PortDevice device;
+    char path[PATH_MAX];
+    if (!FindPortDevice(roots.sys, address, port, device) ||
+        std::snprintf(path, sizeof path, "%s/%s", roots.dev, device.sgName) >= static_cast<int>(sizeof path)) {
+        return -1;
+    }
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        return errno == EACCES || errno == EPERM ? -2 : -1;
+    }
+    struct stat status;
+    if (fstat(fd, &status) != 0 || !S_ISCHR(status.st_mode) || major(status.st_rdev) != device.major ||
+        minor(status.st_rdev) != device.minor) {
+        close(fd);
+        return -1;
+    }
+    command = device.scsiType == kScsiTypeCdRom ? IDENTIFY_PACKET_DEVICE : IDENTIFY_DEVICE;
+    return fd;
+}
+
+}  // namespace
+
+DWORD FindNamedController(const Controller* controllers, int count, const char* name, const char* target, int& chosen)
+{
+    chosen = -1;
+    if (target == nullptr) {
+        chosen = ScsiPortNumber(name);
+    } else if (StartsWith(target, kScsiDirectory)) {
+        if (const DWORD error = FindSiliconImage(controllers, count, target, chosen)) {
+            return error;
+        }
+    }
+    return chosen >= 0 && chosen < count ? 0 : ERROR_FILE_NOT_FOUND;
+}
+
+DWORD OpenController(const SystemRoots& roots, const char* name, const char* target, OpenedController& controller)
+{
+    Controller controllers[kMaxControllers];
+    const int count = ListControllers(roots.sys, controllers);
+    int chosen = -1;
+    if (const DWORD error = FindNamedController(controllers, count, name, target, chosen)) {
+        return error;
+    }
+    if (!MayPassThrough()) {
+        return ERROR_ACCESS_DENIED;
+    }
+    for (int port = 0; port < CMD_IDE_PORT_COUNT; ++port) {
+        controller.fd[port] = -1;
+        controller.command[port] = IDENTIFY_DEVICE;
+    }
+    for (int port = 0; port < CMD_IDE_PORT_COUNT; ++port) {
+        controller.fd[port] = OpenPort(roots, controllers[chosen].address, port, controller.command[port]);
+        if (controller.fd[port] == -2) {
+            controller.fd[port] = -1;
+            CloseController(controller);
+            return ERROR_ACCESS_DENIED;
+        }
+    }
+    return 0;
+}
+
+void CloseController(OpenedController& controller)
+{
+    for (int& fd : controller.fd) {
+        if (fd >= 0) {
+            close(fd);
+        }
+        fd = -1;
+    }
+}
