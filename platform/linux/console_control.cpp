@@ -7,7 +7,6 @@
 
 #include <csignal>
 #include <pthread.h>
-#include <unistd.h>
 
 namespace {
 
@@ -36,7 +35,7 @@ sigset_t ControlSignals()
 }
 
 // Ends the process as `signal` ends a program that does not catch it.
-[[noreturn]] void EndBy(int signal)
+void EndBy(int signal)
 {
     sigset_t only;
     sigemptyset(&only);
@@ -44,12 +43,11 @@ sigset_t ControlSignals()
     std::signal(signal, SIG_DFL);
     pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
     raise(signal);
-    _exit(128 + signal);
 }
 
 bool RunHandlers(DWORD event)
 {
-    PHANDLER_ROUTINE routines[kMaxHandlers];
+    PHANDLER_ROUTINE routines[kMaxHandlers] = {};
     pthread_mutex_lock(&lock);
     const int count = handlerCount;
     for (int i = 0; i < count; ++i) {
@@ -57,7 +55,7 @@ bool RunHandlers(DWORD event)
     }
     pthread_mutex_unlock(&lock);
     for (int i = count - 1; i >= 0; --i) {
-        if (routines[i](event)) {
+        if (routines[i] != nullptr && routines[i](event)) {
             return true;
         }
     }

@@ -45,9 +45,12 @@ int ScsiPortNumber(const char* name)
 // m of "\Device\Scsi\SI<m>1" read as 1 to 4 hex digits; -1 for anything else.
 int SiliconImageModel(const char* target)
 {
+    if (!StartsWith(target, kSiliconImagePrefix)) {
+        return -1;
+    }
     const char* digits = target + sizeof kSiliconImagePrefix - 1;
     const std::size_t length = std::strlen(digits);
-    if (!StartsWith(target, kSiliconImagePrefix) || length < 2 || length > 5 || digits[length - 1] != '1') {
+    if (length < 2 || length > 5 || digits[length - 1] != '1') {
         return -1;
     }
     int model = 0;

@@ -1,6 +1,5 @@
 #include "directory_entries.h"
 
-#include <cstddef>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/syscall.h>
@@ -8,14 +7,10 @@
 
 namespace {
 
-// The kernel's record; glibc 2.36 has no getdents64 wrapper for all targets.
-struct LinuxDirent64 {
-    unsigned long long inode;
-    long long offset;
-    unsigned short length;
-    unsigned char type;
-    char name[1];
-};
+// struct linux_dirent64: u64 inode, s64 offset, u16 record length, u8 type,
+// then the name.
+constexpr int kRecordLengthAt = 16;
+constexpr int kNameAt = 19;
 
 }  // namespace
 
@@ -40,12 +35,12 @@ const char* NextDirectoryEntry(DirectoryEntries& entries)
         }
         const char* record = entries.buffer + entries.next;
         unsigned short length;
-        std::memcpy(&length, record + offsetof(LinuxDirent64, length), sizeof length);
+        std::memcpy(&length, record + kRecordLengthAt, sizeof length);
         if (length == 0 || length > entries.filled - entries.next) {
             return nullptr;
         }
         entries.next += length;
-        const char* name = record + offsetof(LinuxDirent64, name);
+        const char* name = record + kNameAt;
         if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0) {
             return name;
         }

@@ -45,8 +45,8 @@ DWORD DefineDosName(const char* name, const char* target)
     pthread_mutex_lock(&lock);
     DWORD error = ERROR_NOT_ENOUGH_MEMORY;
     if (count < kMaxNames) {
-        std::strcpy(definitions[count].name, name);
-        std::strcpy(definitions[count].target, target);
+        std::memcpy(definitions[count].name, name, std::strlen(name) + 1);
+        std::memcpy(definitions[count].target, target, std::strlen(target) + 1);
         ++count;
         error = 0;
     }

@@ -3,7 +3,6 @@
 #include "directory_entries.h"
 
 #include <climits>
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,12 +17,10 @@ constexpr unsigned kPciVendorNone = 0;
 
 // Formats a path; false where it would not fit, so a long name is never cut
 // into another, existing one.
-__attribute__((format(printf, 2, 3))) bool Path(char (&path)[kPathSize], const char* format, ...)
+template <typename... Parts>
+bool Path(char (&path)[kPathSize], const char* format, Parts... parts)
 {
-    va_list arguments;
-    va_start(arguments, format);
-    const int length = std::vsnprintf(path, sizeof path, format, arguments);
-    va_end(arguments);
+    const int length = std::snprintf(path, sizeof path, format, parts...);
     return length >= 0 && length < kPathSize;
 }
 

@@ -3,6 +3,9 @@
 # usage: cmake -DWORK=... -DCHECK=<guest>_<what> -P check_guest.cmake
 # The models and serials are the ones the guest's QEMU command line sets.
 
+if(NOT EXISTS ${WORK}/transcript.txt)
+  message(FATAL_ERROR "the guest did not run")
+endif()
 set(problems "")
 macro(fail text)
   string(APPEND problems "${text}\n")

@@ -10,13 +10,15 @@ set -euo pipefail
 guest=$1 cache=$2 work=$3 portdump=$4 decode=$5
 source "$guest"
 root=$cache/$arch/root
-[ -f "$cache/$arch/ready" ] || { echo "no guest packages in $cache/$arch" >&2; exit 1; }
+# No output of an earlier boot may be judged.
+rm -rf "$work"
+# Where they could not be fetched (77, as the fetch), the guest is skipped.
+[ -f "$cache/$arch/ready" ] || { echo "no guest packages in $cache/$arch" >&2; exit 77; }
 kernel_file=$(echo $root/$kernel)
 release=$(basename "$(echo "$root"/lib/modules/*)")
 moddir=$root/lib/modules/$release
 [ -f "$moddir/modules.dep" ] || busybox depmod -b "$root" "$release"
 
-rm -rf "$work"
 mkdir -p "$work/initramfs/bin" "$work/initramfs/lib/modules" "$work/initramfs/proc" "$work/initramfs/sys" \
          "$work/initramfs/dev" "$work/initramfs/tmp"
 initramfs=$work/initramfs
