@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Boots a QEMU guest described by GUEST (a .guest file) with Debian's kernel
 # and busybox from CACHE, the static PORTDUMP and DECODE in its initramfs.
-# The guest runs `portdump N` for each of the guest's runs and prints each
-# output, and portdump-decode --json of it, between markers, then powers off.
+# The guest runs `portdump N` for each of the guest's runs (USER:N as USER)
+# and prints each output, and portdump-decode --json of it, between markers,
+# then powers off.
 # WORK receives transcript.txt, N.out and N.json for each run, and the time
 # the guest took.
 # usage: run_guest.sh GUEST CACHE WORK PORTDUMP DECODE
@@ -56,13 +57,20 @@ done
   # The kernel's last console line may lack its newline.
   echo 'echo; echo "@@@ guest ready"'
   for run in "${runs[@]}"; do
-    echo "portdump $run >/tmp/out"
+    if [[ $run == *:* ]]; then
+      echo "su -s /bin/sh ${run%%:*} -c 'portdump ${run#*:}' >/tmp/out"
+    else
+      echo "portdump $run >/tmp/out"
+    fi
     echo "echo '@@@ portdump $run'; cat /tmp/out; echo '@@@ end'"
     echo "echo '@@@ decode $run'; portdump-decode --json /tmp/out; echo '@@@ end'"
   done
   echo 'poweroff -f'
 } >"$initramfs/init"
 chmod +x "$initramfs/init"
+mkdir -p "$initramfs/etc"
+echo 'nobody:x:65534:65534:nobody:/:/bin/sh' >"$initramfs/etc/passwd"
+echo 'nogroup:x:65534:' >"$initramfs/etc/group"
 (cd "$initramfs" && find . | busybox cpio -o -H newc 2>/dev/null | gzip -1 >"$work/initrd.gz")
 
 drives=()
