@@ -1,5 +1,6 @@
 #include "controller_open.h"
 
+#include "number_text.h"
 #include "sysfs_map.h"
 
 #include <cerrno>
@@ -33,13 +34,13 @@ int ScsiPortNumber(const char* name)
     if (!StartsWith(name, "Scsi")) {
         return -1;
     }
-    int number = 0;
-    int digits = 0;
-    const char* c = name + 4;
-    for (; *c >= '0' && *c <= '9' && digits < 4; ++c, ++digits) {
-        number = number * 10 + (*c - '0');
+    const char* digits = name + 4;
+    const char* colon = std::strchr(digits, ':');
+    unsigned number = 0;
+    if (colon == nullptr || colon[1] != '\0' || !ParseName(digits, colon, 10, 3, number)) {
+        return -1;
     }
-    return digits >= 1 && digits <= 3 && std::strcmp(c, ":") == 0 ? number : -1;
+    return static_cast<int>(number);
 }
 
 // m of "\Device\Scsi\SI<m>1" read as 1 to 4 hex digits; -1 for anything else.
@@ -49,27 +50,12 @@ int SiliconImageModel(const char* target)
         return -1;
     }
     const char* digits = target + sizeof kSiliconImagePrefix - 1;
-    const std::size_t length = std::strlen(digits);
-    if (length < 2 || length > 5 || digits[length - 1] != '1') {
+    const char* last = digits + std::strlen(digits) - 1;
+    unsigned model = 0;
+    if (last <= digits || *last != '1' || !ParseName(digits, last, 16, 4, model)) {
         return -1;
     }
-    int model = 0;
-    for (std::size_t i = 0; i + 1 < length; ++i) {
-        const char c = digits[i];
-        int value = -1;
-        if (c >= '0' && c <= '9') {
-            value = c - '0';
-        } else if (c >= 'a' && c <= 'f') {
-            value = c - 'a' + 10;
-        } else if (c >= 'A' && c <= 'F') {
-            value = c - 'A' + 10;
-        }
-        if (value < 0) {
-            return -1;
-        }
-        model = model * 16 + value;
-    }
-    return model;
+    return static_cast<int>(model);
 }
 
 // The SiliconImage controller a target names, in `found`; 0 or the error.

@@ -1,6 +1,7 @@
 #include "sysfs_map.h"
 
 #include "directory_entries.h"
+#include "number_text.h"
 
 #include <climits>
 #include <cstdio>
@@ -42,41 +43,6 @@ bool ReadAttribute(const char* path, char (&text)[64])
     }
     text[length] = '\0';
     text[std::strcspn(text, "\n")] = '\0';
-    return true;
-}
-
-int DigitValue(char c, unsigned base)
-{
-    int value = 99;
-    if (c >= '0' && c <= '9') {
-        value = c - '0';
-    } else if (c >= 'a' && c <= 'f') {
-        value = c - 'a' + 10;
-    } else if (c >= 'A' && c <= 'F') {
-        value = c - 'A' + 10;
-    }
-    return value < static_cast<int>(base) ? value : -1;
-}
-
-// `count` digits of `base` (any count when 0) making a number up to `max`,
-// and nothing else up to `end`; false for anything else.
-bool ParseNumber(const char* text, const char* end, unsigned base, int count, unsigned max, unsigned& value)
-{
-    if (text == end || (count != 0 && end - text != count)) {
-        return false;
-    }
-    unsigned long long number = 0;
-    for (const char* c = text; c != end; ++c) {
-        const int digit = DigitValue(*c, base);
-        if (digit < 0) {
-            return false;
-        }
-        number = number * base + static_cast<unsigned>(digit);
-        if (number > max) {
-            return false;
-        }
-    }
-    value = static_cast<unsigned>(number);
     return true;
 }
 

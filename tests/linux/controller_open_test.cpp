@@ -34,7 +34,7 @@ TEST(ControllerOpen, ScsiNamesCountControllers)
     EXPECT_EQ(Chosen("x86_64", "Scsi0:", nullptr), 0);
     EXPECT_EQ(Chosen("x86_64", "Scsi2:", nullptr), 2);
     EXPECT_EQ(Chosen("x86_64", "SCSI1:", nullptr), 1);  // Windows ignores case
-    for (const char* name : {"Scsi3:", "Scsi31:", "Scsi-1:", "Scsi:", "Scsi0", "Scsi0:x", "Scsi0000:", "Sil0:", ""}) {
+    for (const char* name : {"Scsi3:", "Scsi31:", "Scsi-1:", "Scsi:", "Scsi0", "Scsi0:x", "Scsi0000:", "Scsi01:", "Scsi1000:", "Sil0:", ""}) {
         EXPECT_EQ(Chosen("x86_64", name, nullptr), -ERROR_FILE_NOT_FOUND) << name;
     }
 }
@@ -49,7 +49,7 @@ TEST(ControllerOpen, SiliconImageTargetsNameTheFirstOfTheirModel)
     // With a SiliconImage controller present, another model or a malformed
     // name is a missing object (2); the \Device\Scsi folder exists.
     for (const char* target : {"\\Device\\Scsi\\SI31321", "\\Device\\Scsi\\SI3112", "\\Device\\Scsi\\SI-1001",
-                               "\\Device\\Scsi\\SI311221", "\\Device\\Scsi\\SI1", "\\Device\\Scsi\\Other",
+                               "\\Device\\Scsi\\SI311221", "\\Device\\Scsi\\SI031121", "\\Device\\Scsi\\SI1", "\\Device\\Scsi\\SI", "\\Device\\Scsi\\Other",
                                "\\Device\\Sil31121"}) {
         EXPECT_EQ(Chosen("siliconimage", "tempBusSil", target), -ERROR_FILE_NOT_FOUND) << target;
     }
