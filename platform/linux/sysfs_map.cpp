@@ -18,10 +18,10 @@ constexpr unsigned kPciVendorNone = 0;
 
 // Formats a path; false where it would not fit, so a long name is never cut
 // into another, existing one.
-template <typename... Parts>
-bool Path(char (&path)[kPathSize], const char* format, Parts... parts)
+template <typename... Values>
+bool Path(char (&path)[kPathSize], const char* format, Values... values)
 {
-    const int length = std::snprintf(path, sizeof path, format, parts...);
+    const int length = std::snprintf(path, sizeof path, format, values...);
     return length >= 0 && length < kPathSize;
 }
 
