@@ -88,25 +88,31 @@ bool MayPassThrough()
     return syscall(SYS_capget, &header, data) == 0 && (data[CAP_SYS_RAWIO / 32].effective >> (CAP_SYS_RAWIO % 32) & 1) != 0;
 }
 
-// The port's sg node, read-only: SG_IO needs no more with CAP_SYS_RAWIO. Only
-// a character device of the number sysfs gives is kept, never a link nor a
-// block device. Returns the descriptor, -1 where there is none, or -2 where
-// opening it is not permitted.
+// Whether `status` is the character device sysfs gives for the port.
+bool IsPortNode(const struct stat& status, const PortDevice& device)
+{
+    return S_ISCHR(status.st_mode) && major(status.st_rdev) == device.major && minor(status.st_rdev) == device.minor;
+}
+
+// The port's sg node, read-only: SG_IO needs no more with CAP_SYS_RAWIO.
+// Only the character device of the number sysfs gives is opened, looked at
+// before and after, never a link nor a block device. Returns the
+// descriptor, -1 where there is none, or -2 where opening it is not permitted.
 int OpenPort(const SystemRoots& roots, const PciAddress& address, int port, IdentifyCommand& command)
 {
     PortDevice device;
     char path[PATH_MAX];
+    struct stat status;
     if (!FindPortDevice(roots.sys, address, port, device) ||
-        std::snprintf(path, sizeof path, "%s/%s", roots.dev, device.sgName) >= static_cast<int>(sizeof path)) {
+        std::snprintf(path, sizeof path, "%s/%s", roots.dev, device.sgName) >= static_cast<int>(sizeof path) ||
+        lstat(path, &status) != 0 || !IsPortNode(status, device)) {
         return -1;
     }
     const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         return errno == EACCES || errno == EPERM ? -2 : -1;
     }
-    struct stat status;
-    if (fstat(fd, &status) != 0 || !S_ISCHR(status.st_mode) || major(status.st_rdev) != device.major ||
-        minor(status.st_rdev) != device.minor) {
+    if (fstat(fd, &status) != 0 || !IsPortNode(status, device)) {
         close(fd);
         return -1;
     }

@@ -88,9 +88,10 @@ TEST(ControllerOpen, WithoutRawIoTheOpenIsDeniedAfterTheNameIsFound)
     EXPECT_EQ(status, 0);
 }
 
-// A device directory for the "nodes" fixture, whose four ports all name
-// 1:3 (the memory device null): sg0 and sg1 are such nodes, sg2 has the
-// wrong number (1:5), sg3 is a symbolic link to /dev/null.
+// A device directory for the "nodes" fixture, whose sysfs gives 1:3 (the
+// memory device null) for every node: sg0 and sg1 are such nodes, sg2 is a
+// block device of that number, sg3 a symbolic link to /dev/null, sg4 (port
+// 0 of the second controller) a character device of another number (1:5).
 class NodeDirectory : public ::testing::Test {
 protected:
     void SetUp() override
@@ -104,13 +105,14 @@ protected:
             GTEST_SKIP() << "cannot make device nodes here";
         }
         ASSERT_EQ(mknod((dev + "/sg1").c_str(), S_IFCHR | 0600, makedev(1, 3)), 0);
-        ASSERT_EQ(mknod((dev + "/sg2").c_str(), S_IFCHR | 0600, makedev(1, 5)), 0);
+        ASSERT_EQ(mknod((dev + "/sg2").c_str(), S_IFBLK | 0600, makedev(1, 3)), 0);
         ASSERT_EQ(symlink("/dev/null", (dev + "/sg3").c_str()), 0);
+        ASSERT_EQ(mknod((dev + "/sg4").c_str(), S_IFCHR | 0600, makedev(1, 5)), 0);
     }
     void TearDown() override
     {
         if (!dev.empty()) {
-            for (const char* node : {"/sg0", "/sg1", "/sg2", "/sg3"}) {
+            for (const char* node : {"/sg0", "/sg1", "/sg2", "/sg3", "/sg4"}) {
                 unlink((dev + node).c_str());
             }
             rmdir(dev.c_str());
@@ -138,6 +140,10 @@ TEST_F(NodeDirectory, KeepsOnlyCharacterDevicesOfTheirNumberReadOnly)
     CloseController(controller);
     EXPECT_EQ(controller.fd[0], -1);
     EXPECT_EQ(controller.fd[1], -1);
+
+    ASSERT_EQ(OpenController({sys.c_str(), dev.c_str()}, "Scsi1:", nullptr, controller), 0u);
+    EXPECT_EQ(controller.fd[0], -1);
+    CloseController(controller);
 }
 
 TEST_F(NodeDirectory, ANodeItMayNotOpenDeniesTheWholeController)
