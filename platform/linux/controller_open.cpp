@@ -1,0 +1,172 @@
+#include "controller_open.h"
+
+#include "number_text.h"
+#include "sysfs_map.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr unsigned kSiliconImage = 0x1095;
+constexpr unsigned kSil3112 = 0x3112;
+constexpr unsigned kSil3512 = 0x3512;
+constexpr char kScsiDirectory[] = "\\Device\\Scsi\\";
+constexpr char kSiliconImagePrefix[] = "\\Device\\Scsi\\SI";
+
+bool StartsWith(const char* text, const char* prefix)
+{
+    return strncasecmp(text, prefix, std::strlen(prefix)) == 0;
+}
+
+// N of "ScsiN:", N from 0 to 999; -1 for any other name.
+int ScsiPortNumber(const char* name)
+{
+    if (!StartsWith(name, "Scsi")) {
+        return -1;
+    }
+    const char* digits = name + 4;
+    const char* colon = std::strchr(digits, ':');
+    unsigned number = 0;
+    if (colon == nullptr || colon[1] != '\0' || !ParseName(digits, colon, 10, 3, number)) {
+        return -1;
+    }
+    return static_cast<int>(number);
+}
+
+// m of "\Device\Scsi\SI<m>1" read as 1 to 4 hex digits; -1 for anything else.
+int SiliconImageModel(const char* target)
+{
+    if (!StartsWith(target, kSiliconImagePrefix)) {
+        return -1;
+    }
+    const char* digits = target + sizeof kSiliconImagePrefix - 1;
+    const char* last = digits + std::strlen(digits) - 1;
+    unsigned model = 0;
+    if (last <= digits || *last != '1' || !ParseName(digits, last, 16, 4, model)) {
+        return -1;
+    }
+    return static_cast<int>(model);
+}
+
+// The SiliconImage controller a target names, in `found`; 0 or the error.
+DWORD FindSiliconImage(const Controller* controllers, int count, const char* target, int& found)
+{
+    const int model = SiliconImageModel(target);
+    bool any = false;
+    for (int i = 0; i < count; ++i) {
+        if (controllers[i].vendor != kSiliconImage) {
+            continue;
+        }
+        any = true;
+        const unsigned device = controllers[i].deviceId;
+        // The 3112's driver also serves the 3512.
+        if (model >= 0 && (device == static_cast<unsigned>(model) ||
+                           (model == static_cast<int>(kSil3112) && device == kSil3512))) {
+            found = i;
+            return 0;
+        }
+    }
+    return any ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+}
+
+// ATA PASS-THROUGH needs CAP_SYS_RAWIO, as IOCTL_SCSI_MINIPORT needs an
+// elevated process on Windows.
+bool MayPassThrough()
+{
+    __user_cap_header_struct header = {_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
+    return syscall(SYS_capget, &header, data) == 0 && (data[CAP_SYS_RAWIO / 32].effective >> (CAP_SYS_RAWIO % 32) & 1) != 0;
+}
+
+// Whether `status` is the character device sysfs gives for the port.
+bool IsPortNode(const struct stat& status, const PortDevice& device)
+{
+    return S_ISCHR(status.st_mode) && major(status.st_rdev) == device.major && minor(status.st_rdev) == device.minor;
+}
+
+// The port's sg node, read-only: SG_IO needs no more with CAP_SYS_RAWIO.
+// Only the character device of the number sysfs gives is opened, looked at
+// before and after, never a link nor a block device. Returns the
+// descriptor, -1 where there is none, or -2 where opening it is not permitted.
+int OpenPort(const SystemRoots& roots, const PciAddress& address, int port, IdentifyCommand& command)
+{
+    PortDevice device;
+    char path[PATH_MAX];
+    struct stat status;
+    if (!FindPortDevice(roots.sys, address, port, device) ||
+        std::snprintf(path, sizeof path, "%s/%s", roots.dev, device.sgName) >= static_cast<int>(sizeof path) ||
+        lstat(path, &status) != 0 || !IsPortNode(status, device)) {
+        return -1;
+    }
+    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        return errno == EACCES || errno == EPERM ? -2 : -1;
+    }
+    if (fstat(fd, &status) != 0 || !IsPortNode(status, device)) {
+        close(fd);
+        return -1;
+    }
+    command = device.scsiType == kScsiTypeCdRom ? IDENTIFY_PACKET_DEVICE : IDENTIFY_DEVICE;
+    return fd;
+}
+
+}  // namespace
+
+DWORD FindNamedController(const Controller* controllers, int count, const char* name, const char* target, int& chosen)
+{
+    chosen = -1;
+    if (target == nullptr) {
+        chosen = ScsiPortNumber(name);
+    } else if (StartsWith(target, kScsiDirectory)) {
+        if (const DWORD error = FindSiliconImage(controllers, count, target, chosen)) {
+            return error;
+        }
+    }
+    return chosen >= 0 && chosen < count ? 0 : ERROR_FILE_NOT_FOUND;
+}
+
+DWORD OpenController(const SystemRoots& roots, const char* name, const char* target, OpenedController& controller)
+{
+    Controller controllers[kMaxControllers];
+    const int count = ListControllers(roots.sys, controllers);
+    int chosen = -1;
+    if (const DWORD error = FindNamedController(controllers, count, name, target, chosen)) {
+        return error;
+    }
+    if (!MayPassThrough()) {
+        return ERROR_ACCESS_DENIED;
+    }
+    for (int port = 0; port < CMD_IDE_PORT_COUNT; ++port) {
+        controller.fd[port] = -1;
+        controller.command[port] = IDENTIFY_DEVICE;
+    }
+    for (int port = 0; port < CMD_IDE_PORT_COUNT; ++port) {
+        controller.fd[port] = OpenPort(roots, controllers[chosen].address, port, controller.command[port]);
+        if (controller.fd[port] == -2) {
+            controller.fd[port] = -1;
+            CloseController(controller);
+            return ERROR_ACCESS_DENIED;
+        }
+    }
+    return 0;
+}
+
+void CloseController(OpenedController& controller)
+{
+    for (int& fd : controller.fd) {
+        if (fd >= 0) {
+            close(fd);
+        }
+        fd = -1;
+    }
+}

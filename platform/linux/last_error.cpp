@@ -1,0 +1,17 @@
+#include "last_error.h"
+
+namespace {
+// Per thread, as on Windows: a control handler runs on its own.
+thread_local DWORD lastError = 0;
+}  // namespace
+
+BOOL Fail(DWORD error)
+{
+    lastError = error;
+    return FALSE;
+}
+
+extern "C" DWORD GetLastError(void)
+{
+    return lastError;
+}

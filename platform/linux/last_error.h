@@ -1,0 +1,6 @@
+#pragma once
+
+#include "kernel32.h"
+
+// Records `error` as the calling thread's last error and returns FALSE.
+BOOL Fail(DWORD error);

@@ -1,0 +1,44 @@
+#include "number_text.h"
+
+namespace {
+
+int DigitValue(char c, unsigned base)
+{
+    int value = -1;
+    if (c >= '0' && c <= '9') {
+        value = c - '0';
+    } else if (c >= 'a' && c <= 'f') {
+        value = c - 'a' + 10;
+    } else if (c >= 'A' && c <= 'F') {
+        value = c - 'A' + 10;
+    }
+    return value < static_cast<int>(base) ? value : -1;
+}
+
+}  // namespace
+
+bool ParseNumber(const char* text, const char* end, unsigned base, int count, unsigned max, unsigned& value)
+{
+    if (text == end || (count != 0 && end - text != count)) {
+        return false;
+    }
+    unsigned long long number = 0;
+    for (const char* c = text; c != end; ++c) {
+        const int digit = DigitValue(*c, base);
+        if (digit < 0) {
+            return false;
+        }
+        number = number * base + static_cast<unsigned>(digit);
+        if (number > max) {
+            return false;
+        }
+    }
+    value = static_cast<unsigned>(number);
+    return true;
+}
+
+bool ParseName(const char* text, const char* end, unsigned base, int digits, unsigned& value)
+{
+    return end > text && end - text <= digits && (end - text == 1 || *text != '0') &&
+           ParseNumber(text, end, base, 0, 0xFFFFFFFFu, value);
+}

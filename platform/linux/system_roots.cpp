@@ -1,0 +1,3 @@
+#include "system_roots.h"
+
+SystemRoots theSystemRoots = {"/sys", "/dev"};

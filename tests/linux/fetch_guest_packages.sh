@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Fetches a guest's Debian kernel and busybox-static with apt-get download
+# into CACHE/ARCH and unpacks them there; nothing is installed. A foreign
+# architecture is added for the download only and removed again.
+# usage: fetch_guest_packages.sh ARCH CACHE   (ARCH: amd64 or ppc64el)
+set -euo pipefail
+arch=$1
+dir=$2/$arch
+case $arch in
+  amd64) flavour=amd64 ;;
+  ppc64el) flavour=powerpc64le ;;
+  *) echo "unknown guest architecture $arch" >&2; exit 2 ;;
+esac
+[ -f "$dir/ready" ] && exit 0
+
+foreign=false
+if [ "$arch" != "$(dpkg --print-architecture)" ] && ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
+  foreign=true
+fi
+if [ "$(id -u)" -ne 0 ] && $foreign; then
+  echo "the $arch guest's packages are not in $dir; fetching them needs root (dpkg --add-architecture)" >&2
+  exit 77
+fi
+restore() {
+  if $foreign; then
+    dpkg --remove-architecture "$arch"
+    apt-get update -qq || true
+  fi
+}
+if $foreign; then
+  dpkg --add-architecture "$arch"
+  trap restore EXIT
+  apt-get update -qq
+fi
+
+# The kernel the metapackage points at, e.g. linux-image-6.1.0-57-amd64.
+kernel=$(apt-cache depends "linux-image-$flavour:$arch" | sed -n 's/^ *Depends: \(linux-image-[0-9][^:]*\).*/\1/p' | head -1)
+if [ -z "$kernel" ]; then
+  echo "no kernel package for $arch" >&2
+  exit 1
+fi
+rm -rf "$dir"
+mkdir -p "$dir/debs" "$dir/root"
+(cd "$dir/debs" && apt-get download -q -o APT::Sandbox::User=root "$kernel:$arch" "busybox-static:$arch")
+for deb in "$dir"/debs/*.deb; do
+  dpkg-deb -x "$deb" "$dir/root"
+done
+rm -rf "$dir/debs"
+echo "$kernel" >"$dir/ready"

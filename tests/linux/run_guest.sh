@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# Boots a QEMU guest described by GUEST (a .guest file) with Debian's kernel
+# and busybox from CACHE, the static PORTDUMP and DECODE in its initramfs.
+# The guest runs `portdump N` for each of the guest's runs (USER:N as USER)
+# and prints each output, and portdump-decode --json of it, between markers,
+# then powers off.
+# WORK receives transcript.txt, N.out and N.json for each run, and the time
+# the guest took.
+# usage: run_guest.sh GUEST CACHE WORK PORTDUMP DECODE
+set -euo pipefail
+guest=$1 cache=$2 work=$3 portdump=$4 decode=$5
+source "$guest"
+root=$cache/$arch/root
+# No output of an earlier boot may be judged.
+rm -rf "$work"
+# Where they could not be fetched (77, as the fetch), the guest is skipped.
+[ -f "$cache/$arch/ready" ] || { echo "no guest packages in $cache/$arch" >&2; exit 77; }
+kernel_file=$(echo $root/$kernel)
+release=$(basename "$(echo "$root"/lib/modules/*)")
+moddir=$root/lib/modules/$release
+[ -f "$moddir/modules.dep" ] || busybox depmod -b "$root" "$release"
+
+mkdir -p "$work/initramfs/bin" "$work/initramfs/lib/modules" "$work/initramfs/proc" "$work/initramfs/sys" \
+         "$work/initramfs/dev" "$work/initramfs/tmp"
+initramfs=$work/initramfs
+cp "$root/bin/busybox" "$initramfs/bin/busybox"
+cp "$portdump" "$initramfs/bin/portdump"
+cp "$decode" "$initramfs/bin/portdump-decode"
+
+# The modules in load order: each one's dependencies (from modules.dep) first.
+declare -A loaded=()
+insmods=""
+load() {
+  local name=$1 params=$2 path deps dep
+  path=$(awk -F: -v m="/$name.ko" 'substr($1, length($1) - length(m) + 1) == m { print $1; exit }' "$moddir/modules.dep")
+  [ -n "$path" ] || { echo "module $name not found in $moddir" >&2; exit 1; }
+  [ -z "${loaded[$path]:-}" ] || return 0
+  deps=$(awk -F: -v p="$path" '$1 == p { print $2; exit }' "$moddir/modules.dep")
+  for dep in $deps; do
+    load "$(basename "$dep" .ko)" ""
+  done
+  loaded[$path]=1
+  cp "$moddir/$path" "$initramfs/lib/modules/"
+  insmods+="insmod /lib/modules/$(basename "$path") $params"$'\n'
+}
+for module in "${modules[@]}"; do
+  load ${module%% *} "$([[ $module == *" "* ]] && echo "${module#* }")"
+done
+
+{
+  echo '#!/bin/busybox sh'
+  echo '/bin/busybox --install -s /bin'
+  echo 'mount -t proc proc /proc; mount -t sysfs sysfs /sys; mount -t devtmpfs devtmpfs /dev'
+  printf '%s' "$insmods"
+  # Probing ends before insmod returns; the wait only guards against a slow scan.
+  echo "n=0; while [ \$(ls /sys/class/scsi_generic | wc -l) -lt $sg_nodes ] && [ \$n -lt 50 ]; do sleep 0.1; n=\$((n+1)); done"
+  # The kernel's last console line may lack its newline.
+  echo 'echo; echo "@@@ guest ready"'
+  for run in "${runs[@]}"; do
+    if [[ $run == *:* ]]; then
+      echo "su -s /bin/sh ${run%%:*} -c 'portdump ${run#*:}' >/tmp/out"
+    else
+      echo "portdump $run >/tmp/out"
+    fi
+    echo "echo '@@@ portdump $run'; cat /tmp/out; echo '@@@ end'"
+    echo "echo '@@@ decode $run'; portdump-decode --json /tmp/out; echo '@@@ end'"
+  done
+  echo 'poweroff -f'
+} >"$initramfs/init"
+chmod +x "$initramfs/init"
+mkdir -p "$initramfs/etc"
+echo 'nobody:x:65534:65534:nobody:/:/bin/sh' >"$initramfs/etc/passwd"
+echo 'nogroup:x:65534:' >"$initramfs/etc/group"
+(cd "$initramfs" && find . | busybox cpio -o -H newc 2>/dev/null | gzip -1 >"$work/initrd.gz")
+
+drives=()
+for disk in "${disks[@]}"; do
+  truncate -s 16M "$work/$disk.img"
+  drives+=(-drive "if=none,id=$disk,file=$work/$disk.img,format=raw")
+done
+
+start=$(date +%s%N)
+timeout 120 "$qemu" "${machine[@]}" -nographic -no-reboot -nic none -kernel "$kernel_file" \
+  -initrd "$work/initrd.gz" -append "console=$console panic=-1 quiet loglevel=1" \
+  "${drives[@]}" "${devices[@]}" </dev/null | tr -d '\r' >"$work/transcript.txt" || true
+end=$(date +%s%N)
+ms=$(( (end - start) / 1000000 ))
+printf '%s: boot, run and power-off in %d.%d s\n' "$(basename "$guest" .guest)" $((ms / 1000)) $((ms % 1000 / 100)) | tee "$work/seconds.txt"
+
+# Each section between its marker and "@@@ end" into its own file.
+for run in "${runs[@]}"; do
+  for kind in portdump decode; do
+    file=$work/$run.$([ $kind = portdump ] && echo out || echo json)
+    LC_ALL=C awk -v begin="@@@ $kind $run" '$0 == begin { on = 1; next } $0 == "@@@ end" { on = 0 } on' \
+      "$work/transcript.txt" >"$file"
+  done
+done
+grep -aqx '@@@ guest ready' "$work/transcript.txt" || { echo "the guest never got ready:"; tail -40 "$work/transcript.txt"; exit 1; }
