@@ -29,9 +29,10 @@ typedef struct _OVERLAPPED* LPOVERLAPPED;                     /* NOLINT(bugprone
 
 #define WINAPI
 typedef BOOL(WINAPI* PHANDLER_ROUTINE)(DWORD dwCtrlType);
-/* Opaque here: the platform keeps the lock's state itself. */
+/* Opaque here, and of the size Windows' own has on 64-bit: the platform
+ * may keep its lock in it. */
 typedef struct _RTL_CRITICAL_SECTION { /* NOLINT(bugprone-reserved-identifier): Windows' tag */
-    void* Opaque;
+    void* Opaque[5];
 } CRITICAL_SECTION, *LPCRITICAL_SECTION;
 
 #define CTRL_C_EVENT 0

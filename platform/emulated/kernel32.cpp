@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <pthread.h>
 #include <unistd.h>
 
 using namespace emulated;
@@ -318,21 +317,4 @@ extern "C" BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE HandlerRoutine, BOOL Add)
     }
     machine.controlHandlers[machine.controlHandlerCount++] = HandlerRoutine;
     return Succeed();
-}
-
-namespace {
-// One mutex serves every critical section: the tool holds a single one.
-pthread_mutex_t criticalSection = PTHREAD_MUTEX_INITIALIZER;
-}  // namespace
-
-extern "C" void InitializeCriticalSection(LPCRITICAL_SECTION) {}
-
-extern "C" void EnterCriticalSection(LPCRITICAL_SECTION)
-{
-    pthread_mutex_lock(&criticalSection);
-}
-
-extern "C" void LeaveCriticalSection(LPCRITICAL_SECTION)
-{
-    pthread_mutex_unlock(&criticalSection);
 }

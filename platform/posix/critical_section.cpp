@@ -1,5 +1,5 @@
-// Critical sections as Windows has them: recursive locks, kept in the
-// caller's CRITICAL_SECTION.
+// Critical sections as Windows has them, for the platforms off Windows:
+// recursive locks, kept in the caller's CRITICAL_SECTION.
 #include "kernel32.h"
 
 #include <new>
