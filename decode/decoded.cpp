@@ -6,10 +6,18 @@ void DecodeBlock(const ParsedBlock& block, const char* source, DecodedBlock& dec
     decoded.port = block.port;
     decoded.line = block.line;
     decoded.kind = ClassifyBlock(block.bytes);
-    if (decoded.kind.kind == BlockKind::Identify) {
+    switch (decoded.kind.kind) {
+    case BlockKind::Identify:
         DecodeIdentify(block.bytes, decoded.identify);
-    } else if (decoded.kind.kind == BlockKind::Smart) {
+        break;
+    case BlockKind::IdentifyPacket:
+        DecodeIdentifyPacket(block.bytes, decoded.packet);
+        break;
+    case BlockKind::Smart:
         DecodeSmart(block.bytes, decoded.smart);
+        break;
+    case BlockKind::Unknown:
+        break;
     }
 }
 

@@ -10,9 +10,10 @@
 struct DecodedBlock {
     const char* source;
     int port;  // kNoPort when the dump had no port line
-    long line;
+    LineNumber line;
     Classification kind;
     IdentifyInfo identify;  // when kind.kind is Identify
+    PacketInfo packet;      // when kind.kind is IdentifyPacket
     SmartInfo smart;        // when kind.kind is Smart
 };
 

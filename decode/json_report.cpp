@@ -5,11 +5,9 @@
 
 namespace {
 
-constexpr int kMaxKept = 256;
-
 struct KeptError {
     const char* source;
-    long line;
+    LineNumber line;
     char message[kMaxMessage];
 };
 
@@ -18,28 +16,60 @@ struct KeptFailure {
     FailureLine failure;
 };
 
-KeptError errors[kMaxKept];
-KeptFailure failures[kMaxKept];
+KeptError errors[kMaxJsonListed];
+KeptFailure failures[kMaxJsonListed];
 int errorCount;
 int failureCount;
-int errorsNotKept;
-int failuresNotKept;
+JsonLeftOut leftOut;
 int blockCount;
 
-// Bytes outside printable ASCII are written as \u00XX, so the document stays
-// valid UTF-8 whatever a drive put in its strings.
+// The length of the valid UTF-8 sequence at `text` (no overlong form, no
+// surrogate, nothing past U+10FFFF), or 0 when there is none.
+int Utf8Length(const unsigned char* text)
+{
+    const unsigned lead = text[0];
+    int length = 0;
+    unsigned code = 0;
+    unsigned least = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, code = lead & 0x1F, least = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, code = lead & 0x0F, least = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, code = lead & 0x07, least = 0x10000;
+    } else {
+        return 0;
+    }
+    for (int i = 1; i < length; ++i) {
+        // The terminating NUL fails this test too.
+        if ((text[i] & 0xC0) != 0x80) {
+            return 0;
+        }
+        code = code << 6 | (text[i] & 0x3F);
+    }
+    return code >= least && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF) ? length : 0;
+}
+
+// Valid UTF-8 passes through, control bytes are escaped, and a byte that is
+// no part of a valid sequence (a drive's string, a file name in another
+// code page) becomes U+FFFD: the document stays valid UTF-8 whatever the input.
 void String(const char* text)
 {
     std::putchar('"');
-    for (; *text != '\0'; ++text) {
-        const unsigned char c = static_cast<unsigned char>(*text);
+    const unsigned char* at = reinterpret_cast<const unsigned char*>(text);
+    while (*at != '\0') {
+        const unsigned char c = *at;
+        const int length = c < 0x80 ? 1 : Utf8Length(at);
         if (c == '"' || c == '\\') {
             std::printf("\\%c", c);
-        } else if (c < 0x20 || c > 0x7E) {
+        } else if (c < 0x20 || c == 0x7F) {
             std::printf("\\u%04x", c);
+        } else if (length == 0) {
+            std::printf("\\ufffd");
         } else {
-            std::putchar(c);
+            std::fwrite(at, 1, static_cast<std::size_t>(length), stdout);
         }
+        at += length == 0 ? 1 : length;
     }
     std::putchar('"');
 }
@@ -91,18 +121,39 @@ void PrintNames(const char* key, unsigned bits, int count, const char* (*name)(i
     std::printf("], ");
 }
 
+void PrintStrings(const DeviceStrings& strings)
+{
+    Key("model");
+    String(strings.model);
+    std::printf(", ");
+    Key("serial");
+    String(strings.serial);
+    std::printf(", ");
+    Key("firmware");
+    String(strings.firmware);
+}
+
+void PrintPacket(const PacketInfo& info)
+{
+    Key("identify_packet");
+    std::printf("{");
+    PrintStrings(info.strings);
+    std::printf(", ");
+    Key("device_type");
+    const char* type = PacketDeviceTypeName(info.deviceType);
+    if (type != nullptr) {
+        String(type);
+    } else {
+        std::printf("null");
+    }
+    std::printf(", \"removable\": %s}", Bool(info.removable));
+}
+
 void PrintIdentify(const IdentifyInfo& info)
 {
     Key("identify");
     std::printf("{");
-    Key("model");
-    String(info.model);
-    std::printf(", ");
-    Key("serial");
-    String(info.serial);
-    std::printf(", ");
-    Key("firmware");
-    String(info.firmware);
+    PrintStrings(info.strings);
     std::printf(", \"lba28_sectors\": %llu, \"lba48_sectors\": ", info.lba28Sectors);
     if (info.lba48.supported) {
         std::printf("%llu", info.lba48Sectors);
@@ -178,8 +229,14 @@ void PrintSmart(const SmartInfo& info)
         std::printf(", \"flags\": %u, \"current\": %d, \"worst\": %d, \"raw\": %llu}", attribute.flags,
                     attribute.current, attribute.worst, attribute.raw);
     }
-    std::printf("], \"offline_collection_status\": %d, \"self_test_status\": %d, \"thresholds_included\": false}",
+    std::printf("], \"offline_collection_status\": %d, \"self_test_status\": %d, \"temperature_celsius\": ",
                 info.offlineCollectionStatus, info.selfTestStatus);
+    if (info.temperature != 0) {
+        std::printf("%d", info.temperature);
+    } else {
+        std::printf("null");
+    }
+    std::printf(", \"thresholds_included\": false}");
 }
 
 const char* ChecksumName(Checksum checksum)
@@ -226,12 +283,15 @@ void AddJsonBlock(const DecodedBlock& block)
     } else {
         std::printf("%d", block.port);
     }
-    static const char* const kKinds[] = {"identify", "smart", "unknown"};
-    std::printf(", \"line\": %ld, \"kind\": \"%s\", \"checksum\": \"%s\", ", block.line,
+    static const char* const kKinds[] = {"identify", "identify_packet", "smart", "unknown"};
+    std::printf(", \"line\": %lld, \"kind\": \"%s\", \"checksum\": \"%s\", ", block.line,
                 kKinds[static_cast<int>(block.kind.kind)], ChecksumName(block.kind.checksum));
     switch (block.kind.kind) {
     case BlockKind::Identify:
         PrintIdentify(block.identify);
+        break;
+    case BlockKind::IdentifyPacket:
+        PrintPacket(block.packet);
         break;
     case BlockKind::Smart:
         PrintSmart(block.smart);
@@ -246,17 +306,17 @@ void AddJsonBlock(const DecodedBlock& block)
 
 void AddJsonFailure(const char* source, const FailureLine& failure)
 {
-    if (failureCount == kMaxKept) {
-        ++failuresNotKept;
+    if (failureCount == kMaxJsonListed) {
+        ++leftOut.failures;
         return;
     }
     failures[failureCount++] = KeptFailure{source, failure};
 }
 
-void AddJsonError(const char* source, long line, const char* message)
+void AddJsonError(const char* source, LineNumber line, const char* message)
 {
-    if (errorCount == kMaxKept) {
-        ++errorsNotKept;
+    if (errorCount == kMaxJsonListed) {
+        ++leftOut.errors;
         return;
     }
     KeptError& kept = errors[errorCount++];
@@ -265,7 +325,7 @@ void AddJsonError(const char* source, long line, const char* message)
     std::snprintf(kept.message, sizeof kept.message, "%s", message);
 }
 
-void FinishJson()
+JsonLeftOut FinishJson()
 {
     std::printf("%s], \"failures\": [", blockCount == 0 ? "" : "\n");
     for (int i = 0; i < failureCount; ++i) {
@@ -273,17 +333,17 @@ void FinishJson()
         std::printf("%s\n{", i == 0 ? "" : ",");
         Key("source");
         String(failures[i].source);
-        std::printf(", \"line\": %ld, \"step\": \"%s\", ", failure.line, StepName(failure.step));
+        std::printf(", \"line\": %lld, \"step\": \"%s\", ", failure.line, StepName(failure.step));
         if (failure.step == FailedStep::CreateFile) {
             Key("path");
             String(failure.path);
             std::printf(", ");
         }
         std::printf("\"error\": ");
-        if (failure.error < 0) {
+        if (failure.step == FailedStep::Usage) {
             std::printf("null");
         } else {
-            std::printf("%ld", failure.error);
+            std::printf("%lld", failure.error);
         }
         std::printf(", ");
         Key("meaning");
@@ -295,14 +355,15 @@ void FinishJson()
         std::printf("%s\n{", i == 0 ? "" : ",");
         Key("source");
         String(errors[i].source);
-        std::printf(", \"line\": %ld, ", errors[i].line);
+        std::printf(", \"line\": %lld, ", errors[i].line);
         Key("message");
         String(errors[i].message);
         std::printf("}");
     }
     std::printf("%s]", errorCount == 0 ? "" : "\n");
-    if (errorsNotKept + failuresNotKept > 0) {
-        std::printf(", \"not_listed\": {\"failures\": %d, \"errors\": %d}", failuresNotKept, errorsNotKept);
+    if (leftOut.failures + leftOut.errors > 0) {
+        std::printf(", \"not_listed\": {\"failures\": %lld, \"errors\": %lld}", leftOut.failures, leftOut.errors);
     }
     std::printf("}\n");
+    return leftOut;
 }

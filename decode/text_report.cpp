@@ -9,18 +9,43 @@ const char* YesNo(bool value)
     return value ? "yes" : "no";
 }
 
+// The longest label, "Offline collection", and a blank after it.
+constexpr int kLabelWidth = 20;
+
 void Label(const char* label)
 {
-    std::printf("  %-18s", label);
+    std::printf("  %-*s", kLabelWidth, label);
+}
+
+// Writes `text` with the bytes a terminal would act on as \xNN: control
+// bytes, and in an ATA string (ASCII by definition) any byte outside ASCII.
+void PrintShown(const char* text, bool ascii)
+{
+    for (; *text != '\0'; ++text) {
+        const unsigned char c = static_cast<unsigned char>(*text);
+        if (c < 0x20 || c == 0x7F || (ascii && c > 0x7F)) {
+            std::printf("\\x%02x", c);
+        } else {
+            std::putchar(c);
+        }
+    }
+}
+
+void PrintAtaString(const char* label, const char* text)
+{
+    Label(label);
+    PrintShown(text, true);
+    std::printf("\n");
 }
 
 void PrintHeading(const DecodedBlock& block, const char* kind, const char* checksum)
 {
-    std::printf("== %s", block.source);
+    std::printf("== ");
+    PrintShown(block.source, false);
     if (block.port != kNoPort) {
         std::printf(", port %d", block.port);
     }
-    std::printf(" (line %ld): %s, checksum %s\n", block.line, kind, checksum);
+    std::printf(" (line %lld): %s, checksum %s\n", block.line, kind, checksum);
 }
 
 const char* ChecksumText(Checksum checksum)
@@ -38,7 +63,7 @@ const char* ChecksumText(Checksum checksum)
 
 void PrintFeature(const char* name, Feature feature)
 {
-    std::printf("    %-16s%-11s%s\n", name, YesNo(feature.supported), YesNo(feature.enabled));
+    std::printf("    %-*s%-11s%s\n", kLabelWidth - 2, name, YesNo(feature.supported), YesNo(feature.enabled));
 }
 
 void PrintVersions(const IdentifyInfo& info)
@@ -78,14 +103,30 @@ void PrintVersions(const IdentifyInfo& info)
     std::printf("%s\n", info.sataGenerations == 0 ? "not reported" : "");
 }
 
+void PrintStrings(const DeviceStrings& strings)
+{
+    PrintAtaString("Model", strings.model);
+    PrintAtaString("Serial", strings.serial);
+    PrintAtaString("Firmware", strings.firmware);
+}
+
+void PrintPacket(const PacketInfo& info)
+{
+    PrintStrings(info.strings);
+    Label("Device type");
+    const char* type = PacketDeviceTypeName(info.deviceType);
+    if (type != nullptr) {
+        std::printf("%s\n", type);
+    } else {
+        std::printf("other (type %02xh)\n", info.deviceType);
+    }
+    Label("Removable media");
+    std::printf("%s\n", YesNo(info.removable));
+}
+
 void PrintIdentify(const IdentifyInfo& info)
 {
-    Label("Model");
-    std::printf("%s\n", info.model);
-    Label("Serial");
-    std::printf("%s\n", info.serial);
-    Label("Firmware");
-    std::printf("%s\n", info.firmware);
+    PrintStrings(info.strings);
     Label("Capacity");
     std::printf("%llu bytes = %.1f GB = %.1f GiB\n", info.capacityBytes, static_cast<double>(info.capacityBytes) / 1e9,
                 static_cast<double>(info.capacityBytes) / (1024.0 * 1024.0 * 1024.0));
@@ -116,10 +157,11 @@ void PrintIdentify(const IdentifyInfo& info)
     }
     Label("World wide name");
     std::printf("%s\n", info.wwn[0] != '\0' ? info.wwn : "none");
-    std::printf("  %-18s%-11s%s\n", "Feature set", "supported", "enabled");
+    Label("Feature set");
+    std::printf("%-11s%s\n", "supported", "enabled");
     PrintFeature("SMART", info.smart);
     PrintFeature("Security", info.security);
-    std::printf("    %-16s%s, %s\n", "", info.securityLocked ? "locked" : "not locked",
+    std::printf("    %-*s%s, %s\n", kLabelWidth - 2, "", info.securityLocked ? "locked" : "not locked",
                 info.securityFrozen ? "frozen" : "not frozen");
     PrintFeature("Write cache", info.writeCache);
     PrintFeature("Look-ahead", info.lookAhead);
@@ -134,13 +176,20 @@ void PrintSmart(const SmartInfo& info)
     std::printf("0x%02x: %s\n", info.offlineCollectionStatus, OfflineCollectionText(info.offlineCollectionStatus));
     Label("Self-test");
     std::printf("0x%02x: %s\n", info.selfTestStatus, SelfTestText(info.selfTestStatus));
+    Label("Temperature");
+    if (info.temperature != 0) {
+        std::printf("%d degrees Celsius\n", info.temperature);
+    } else {
+        std::printf("not reported\n");
+    }
     Label("Thresholds");
     std::printf("not in this block (SMART READ THRESHOLDS answers them)\n");
-    std::printf("  %3s  %-30s %6s %7s %5s  %s\n", "ID", "Name", "Flags", "Current", "Worst", "Raw");
+    std::printf("  %3s  %-*s %6s %7s %5s  %s\n", "ID", kAttributeNameWidth, "Name", "Flags", "Current", "Worst", "Raw");
     for (int i = 0; i < info.attributeCount; ++i) {
         const SmartAttribute& attribute = info.attributes[i];
         const char* name = AttributeName(attribute.id);
-        std::printf("  %3d  %-30s 0x%04x %7d %5d  %llu\n", attribute.id, name != nullptr ? name : "(vendor specific)",
+        std::printf("  %3d  %-*s 0x%04x %7d %5d  %llu\n", attribute.id, kAttributeNameWidth,
+                    name != nullptr ? name : "(vendor specific)",
                     attribute.flags, attribute.current, attribute.worst, attribute.raw);
     }
 }
@@ -154,6 +203,10 @@ void PrintTextBlock(const DecodedBlock& block)
     case BlockKind::Identify:
         PrintHeading(block, "IDENTIFY DEVICE", checksum);
         PrintIdentify(block.identify);
+        break;
+    case BlockKind::IdentifyPacket:
+        PrintHeading(block, "IDENTIFY PACKET DEVICE", checksum);
+        PrintPacket(block.packet);
         break;
     case BlockKind::Smart:
         PrintHeading(block, "SMART data", checksum);
@@ -170,16 +223,20 @@ void PrintTextBlock(const DecodedBlock& block)
 
 void PrintTextFailure(const char* source, const FailureLine& failure)
 {
-    std::printf("== %s (line %ld): ", source, failure.line);
+    std::printf("== ");
+    PrintShown(source, false);
+    std::printf(" (line %lld): ", failure.line);
     switch (failure.step) {
     case FailedStep::Usage:
         std::printf("usage message\n");
         break;
     case FailedStep::DefineDosDevice:
-        std::printf("DefineDosDevice failed, error %ld\n", failure.error);
+        std::printf("DefineDosDevice failed, error %lld\n", failure.error);
         break;
     case FailedStep::CreateFile:
-        std::printf("CreateFile(%s) failed, error %ld\n", failure.path, failure.error);
+        std::printf("CreateFile(");
+        PrintShown(failure.path, false);
+        std::printf(") failed, error %lld\n", failure.error);
         break;
     }
     Label("Meaning");
