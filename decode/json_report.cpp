@@ -29,17 +29,20 @@ int Utf8Length(const unsigned char* text)
 {
     const unsigned lead = text[0];
     int length = 0;
-    unsigned code = 0;
     unsigned least = 0;
     if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, code = lead & 0x1F, least = 0x80;
+        length = 2;
+        least = 0x80;
     } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, code = lead & 0x0F, least = 0x800;
+        length = 3;
+        least = 0x800;
     } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, code = lead & 0x07, least = 0x10000;
+        length = 4;
+        least = 0x10000;
     } else {
         return 0;
     }
+    unsigned code = lead & (0x7Fu >> length);
     for (int i = 1; i < length; ++i) {
         // The terminating NUL fails this test too.
         if ((text[i] & 0xC0) != 0x80) {
@@ -58,18 +61,22 @@ void String(const char* text)
     std::putchar('"');
     const unsigned char* at = reinterpret_cast<const unsigned char*>(text);
     while (*at != '\0') {
+        // The bytes that pass as they are, written in one go.
+        const unsigned char* plain = at;
+        for (int length = 1; length > 0; at += length) {
+            const unsigned char c = *at;
+            length = c >= 0x80 ? Utf8Length(at) : c >= 0x20 && c != 0x7F && c != '"' && c != '\\' ? 1 : 0;
+        }
+        std::fwrite(plain, 1, static_cast<std::size_t>(at - plain), stdout);
         const unsigned char c = *at;
-        const int length = c < 0x80 ? 1 : Utf8Length(at);
         if (c == '"' || c == '\\') {
             std::printf("\\%c", c);
-        } else if (c < 0x20 || c == 0x7F) {
-            std::printf("\\u%04x", c);
-        } else if (length == 0) {
+        } else if (c >= 0x80) {
             std::printf("\\ufffd");
-        } else {
-            std::fwrite(at, 1, static_cast<std::size_t>(length), stdout);
+        } else if (c != '\0') {
+            std::printf("\\u%04x", c);
         }
-        at += length == 0 ? 1 : length;
+        at += c != '\0';
     }
     std::putchar('"');
 }
