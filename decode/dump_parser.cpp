@@ -1,6 +1,7 @@
 #include "dump_parser.h"
 
-#include <cctype>
+#include "dump_format.h"
+
 #include <charconv>
 #include <cstdarg>
 #include <cstdio>
@@ -11,10 +12,12 @@ namespace {
 
 using Text = std::string_view;
 
-constexpr int kLinesPerBlock = kBlockSize / 16;
-constexpr long long kLastOffset = kBlockSize - 16;
+constexpr int kLinesPerBlock = kBlockSize / kDumpBytesPerLine;
+constexpr long long kLastOffset = kBlockSize - kDumpBytesPerLine;
 constexpr int kMaxTokens = 40;
-constexpr Text kSeparator = "-----------------------------------------";
+constexpr Text kSeparator = DUMP_SEPARATOR;
+constexpr Text kPortLine = DUMP_PORT_LINE_FORMAT;
+constexpr Text kPortWord = kPortLine.substr(0, kPortLine.find(' '));  // "Port"
 
 bool IsBlank(char c)
 {
@@ -58,6 +61,22 @@ bool ReadNumber(Text text, Number& value, int base = 10)
     return !text.empty() && read.ec == std::errc() && read.ptr == end;
 }
 
+// The value of each hex digit, 16 for any other byte: a pair costs two
+// lookups, where from_chars costs a call (the pairs are most of the input).
+struct HexDigits {
+    unsigned char value[256];
+    constexpr HexDigits() : value()
+    {
+        for (int c = 0; c < 256; ++c) {
+            value[c] = c >= '0' && c <= '9'   ? c - '0'
+                       : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                       : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                              : 16;
+        }
+    }
+};
+constexpr HexDigits kHexDigits;
+
 __attribute__((format(printf, 3, 4))) void Report(DumpParser& parser, LineNumber line, const char* format, ...)
 {
     char message[kMaxMessage];
@@ -86,7 +105,7 @@ void EndBlock(DumpParser& parser, LineNumber line)
 bool Settle(DumpParser& parser, long long offset, LineNumber number)
 {
     if (parser.aheadLine != 0) {
-        const long long expected = 16LL * parser.linesRead;
+        const long long expected = static_cast<long long>(kDumpBytesPerLine) * parser.linesRead;
         const bool swapped = offset == expected;
         if (swapped && expected == 0) {
             parser.block.line = number;  // a block is known by its line 000
@@ -116,13 +135,13 @@ bool Settle(DumpParser& parser, long long offset, LineNumber number)
 bool ReadFailure(Text text, LineNumber number, FailureLine& failure)
 {
     failure = FailureLine{FailedStep::Usage, "", 0, number};
-    if (StartsWith(text, "\x88\xf8\x90\x94") || StartsWith(text, "\xe5\xbc\x95\xe6\x95\xb0")) {
+    if (StartsWith(text, DUMP_USAGE_START) || StartsWith(text, "\xe5\xbc\x95\xe6\x95\xb0")) {
         // 引数に... (Shift-JIS or UTF-8): portdump was not given one argument.
         return true;
     }
-    const bool define = StartsWith(text, "DefineDosDevice");
-    constexpr Text kCreateFile = "CreateFile(";
-    constexpr Text kError = "GetLastError=";
+    const bool define = StartsWith(text, DUMP_DEFINE_FAILED);
+    constexpr Text kCreateFile = DUMP_OPEN_FAILED;
+    constexpr Text kError = DUMP_ERROR_NUMBER;
     const std::size_t at = text.rfind(kError);
     if ((!define && !StartsWith(text, kCreateFile)) || at == Text::npos) {
         return false;
@@ -191,31 +210,36 @@ void Reject(DumpParser& parser, LineNumber line, const char* format, Arguments..
     parser.rejected = true;
 }
 
-// Checks the line's 16 pairs and character column and stores its bytes.
+// Checks the line's pairs and character column and stores its bytes.
 void ReadBytes(DumpParser& parser, const Text (&tokens)[kMaxTokens], int count, long long offset, LineNumber number)
 {
     const int pairs = count - 2;  // the offset first, the character column last
     if (count > kMaxTokens) {
-        Reject(parser, number, "far more than 16 hex pairs in the line at offset %03llx", offset);
+        Reject(parser, number, "far more than %d hex pairs in the line at offset %03llx", kDumpBytesPerLine, offset);
         return;
     }
-    if (pairs != 16) {
-        Reject(parser, number, "%d hex pairs, not 16, in the line at offset %03llx", pairs < 0 ? 0 : pairs, offset);
+    if (pairs != kDumpBytesPerLine) {
+        Reject(parser, number, "%d hex pairs, not %d, in the line at offset %03llx", pairs < 0 ? 0 : pairs,
+               kDumpBytesPerLine, offset);
         return;
     }
-    unsigned char bytes[16];
-    for (int i = 0; i < 16; ++i) {
-        if (tokens[1 + i].size() != 2 || !ReadNumber(tokens[1 + i], bytes[i], 16)) {
+    unsigned char bytes[kDumpBytesPerLine];
+    for (int i = 0; i < kDumpBytesPerLine; ++i) {
+        const Text pair = tokens[1 + i];
+        const unsigned high = kHexDigits.value[static_cast<unsigned char>(pair[0])];
+        const unsigned low = pair.size() == 2 ? kHexDigits.value[static_cast<unsigned char>(pair[1])] : 16;
+        bytes[i] = static_cast<unsigned char>(high << 4 | low);
+        if (high > 15 || low > 15) {
             Reject(parser, number, "hex pair %d of the line at offset %03llx is not two hex digits", i + 1, offset);
             return;
         }
     }
     const Text characters = tokens[count - 1];
-    for (int i = 0; i < 16; ++i) {
-        const char shown = std::isalnum(bytes[i]) ? static_cast<char>(bytes[i]) : '.';
-        if (characters.size() != 16 || characters[i] != shown) {
+    const bool whole = characters.size() == static_cast<std::size_t>(kDumpBytesPerLine);
+    for (int i = 0; i < kDumpBytesPerLine; ++i) {
+        if (!whole || characters[i] != DumpCharacter(bytes[i])) {
             Reject(parser, number, "the character column does not match the hex pairs (column %d) at offset %03llx",
-                   characters.size() != 16 ? 0 : i + 1, offset);
+                   whole ? i + 1 : 0, offset);
             return;
         }
     }
@@ -244,12 +268,12 @@ void ReadDumpLine(DumpParser& parser, const Text (&tokens)[kMaxTokens], int coun
         parser.inBlock = offset != kLastOffset;
         return;
     }
-    const long long expected = 16LL * parser.linesRead;
-    if (offset % 16 != 0 || offset > kLastOffset) {
+    const long long expected = static_cast<long long>(kDumpBytesPerLine) * parser.linesRead;
+    if (offset % kDumpBytesPerLine != 0 || offset > kLastOffset) {
         Reject(parser, number, "offset %03llx is not a line of a 512-byte block", offset);
     } else if (offset == expected) {
         ReadBytes(parser, tokens, count, offset, number);
-    } else if (offset == expected - 16) {
+    } else if (offset == expected - kDumpBytesPerLine) {
         Reject(parser, number, "line %03llx repeated", offset);
     } else if (offset > expected) {
         // A gap, or two lines swapped: the next line tells.
@@ -299,7 +323,7 @@ void ParseLine(DumpParser& parser, const char* raw, std::size_t rawLength, LineN
     EndBlock(parser, number);
     FailureLine failure;
     unsigned port = 0;
-    if (count == 2 && tokens[0] == "Port" && ReadNumber(tokens[1], port) && port <= 65535) {
+    if (count == 2 && tokens[0] == kPortWord && ReadNumber(tokens[1], port) && port <= 65535) {
         parser.port = static_cast<int>(port);
     } else if (text == kSeparator) {
         parser.port = kNoPort;
