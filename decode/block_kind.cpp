@@ -41,21 +41,34 @@ bool LooksLikeIdentify(const unsigned char* block, bool packet)
            (packet || (Bit(Word(block, 49), 9) && (Word(block, 60) | Word(block, 61)) != 0));
 }
 
-// The table of SMART READ DATA and of SMART READ THRESHOLDS alike, no id
-// twice.
-bool HasAttributeTable(const unsigned char* block)
+// The attribute table of SMART READ DATA and of SMART READ THRESHOLDS
+// alike: some ids, none twice. A thresholds entry is an id and a threshold,
+// then ten reserved bytes; a data entry has flags, values and raw bytes there.
+struct AttributeTable {
+    bool valid;
+    bool thresholds;
+};
+
+AttributeTable ReadAttributeTable(const unsigned char* block)
 {
     bool seen[256] = {};
     int attributes = 0;
+    bool thresholds = true;
     for (int i = 0; i < kSmartAttributes; ++i) {
-        const unsigned char id = SmartEntry(block, i)[0];
-        if (id != 0 && seen[id]) {
-            return false;
+        const unsigned char* entry = SmartEntry(block, i);
+        if (entry[0] == 0) {
+            continue;
         }
-        seen[id] = true;
-        attributes += id != 0;
+        if (seen[entry[0]]) {
+            return {false, false};
+        }
+        seen[entry[0]] = true;
+        ++attributes;
+        for (int byte = 2; byte < 12; ++byte) {
+            thresholds = thresholds && entry[byte] == 0;
+        }
     }
-    return attributes > 0;
+    return {attributes > 0, thresholds};
 }
 
 // SMART data's fixed fields: bytes 377-385 are reserved (zero), and of the
@@ -68,21 +81,6 @@ bool HasSmartStatusFields(const unsigned char* block)
         }
     }
     return (block[370] & 0xFE) == 0;
-}
-
-// A thresholds entry is an id and a threshold, then ten reserved bytes; a
-// data entry has flags, values and raw bytes there.
-bool IsThresholdsTable(const unsigned char* block)
-{
-    for (int i = 0; i < kSmartAttributes; ++i) {
-        const unsigned char* entry = SmartEntry(block, i);
-        for (int byte = 2; entry[0] != 0 && byte < 12; ++byte) {
-            if (entry[byte] != 0) {
-                return false;
-            }
-        }
-    }
-    return true;
 }
 
 }  // namespace
@@ -110,10 +108,11 @@ Classification ClassifyBlock(const unsigned char* block)
         return {identify, Checksum::Absent, nullptr};
     }
     const Classification neither = {BlockKind::Unknown, Checksum::Absent, "neither IDENTIFY DEVICE nor SMART data"};
-    if (!HasAttributeTable(block) || !HasSmartStatusFields(block)) {
+    const AttributeTable table = ReadAttributeTable(block);
+    if (!table.valid || !HasSmartStatusFields(block)) {
         return neither;
     }
-    if (IsThresholdsTable(block)) {
+    if (table.thresholds) {
         return {BlockKind::Unknown, Checksum::Absent, "SMART thresholds (SMART READ THRESHOLDS), not SMART data"};
     }
     // Byte 511 is the checksum: a wrong one marks damaged data, none at all

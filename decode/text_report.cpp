@@ -1,5 +1,7 @@
 #include "text_report.h"
 
+#include "report_terms.h"
+
 #include <cstdio>
 
 namespace {
@@ -38,27 +40,15 @@ void PrintAtaString(const char* label, const char* text)
     std::printf("\n");
 }
 
-void PrintHeading(const DecodedBlock& block, const char* kind, const char* checksum)
+void PrintHeading(const DecodedBlock& block)
 {
     std::printf("== ");
     PrintShown(block.source, false);
     if (block.port != kNoPort) {
         std::printf(", port %d", block.port);
     }
-    std::printf(" (line %lld): %s, checksum %s\n", block.line, kind, checksum);
-}
-
-const char* ChecksumText(Checksum checksum)
-{
-    switch (checksum) {
-    case Checksum::Correct:
-        return "correct";
-    case Checksum::Incorrect:
-        return "INCORRECT (decoded anyway: the data may be damaged)";
-    case Checksum::Absent:
-        break;
-    }
-    return "absent";
+    std::printf(" (line %lld): %s, checksum %s\n", block.line, KindTerm(block.kind.kind).text,
+                ChecksumTerm(block.kind.checksum).text);
 }
 
 void PrintFeature(const char* name, Feature feature)
@@ -80,18 +70,14 @@ void PrintVersions(const IdentifyInfo& info)
     std::printf("%s\n", any ? "" : "not reported");
 
     Label("Transport");
-    if (info.transport == kNotReported) {
-        std::printf("not reported\n");
-    } else {
-        std::printf("%s", info.transport == 0 ? "parallel" : info.transport == 1 ? "serial" : "other");
-        for (int bit = 0; info.transport == 1 && bit < 12; ++bit) {
-            const char* name = SerialTransportName(bit);
-            if ((info.transportVersions >> bit & 1) != 0 && name != nullptr) {
-                std::printf(", %s", name);
-            }
+    std::printf("%s", TransportTerm(info.transport).text);
+    for (int bit = 0; info.transport == 1 && bit < 12; ++bit) {
+        const char* name = SerialTransportName(bit);
+        if ((info.transportVersions >> bit & 1) != 0 && name != nullptr) {
+            std::printf(", %s", name);
         }
-        std::printf("\n");
     }
+    std::printf("\n");
 
     static const char* const kSpeeds[] = {"1.5", "3.0", "6.0"};
     Label("SATA signalling");
@@ -138,12 +124,11 @@ void PrintIdentify(const IdentifyInfo& info)
     Label("Sector size");
     std::printf("%u bytes logical, %u bytes physical\n", info.logicalSectorSize, info.physicalSectorSize);
     Label("Rotation");
-    if (info.rotationRate == 1) {
-        std::printf("solid state\n");
-    } else if (info.rotationRate == kNotReported) {
-        std::printf("not reported\n");
-    } else {
+    const Term rotation = RotationTerm(info.rotationRate);
+    if (rotation.text == nullptr) {
         std::printf("%d rpm\n", info.rotationRate);
+    } else {
+        std::printf("%s\n", rotation.text);
     }
     Label("Form factor");
     const char* formFactor = FormFactorName(info.formFactor);
@@ -159,15 +144,14 @@ void PrintIdentify(const IdentifyInfo& info)
     std::printf("%s\n", info.wwn[0] != '\0' ? info.wwn : "none");
     Label("Feature set");
     std::printf("%-11s%s\n", "supported", "enabled");
-    PrintFeature("SMART", info.smart);
-    PrintFeature("Security", info.security);
-    std::printf("    %-*s%s, %s\n", kLabelWidth - 2, "", info.securityLocked ? "locked" : "not locked",
-                info.securityFrozen ? "frozen" : "not frozen");
-    PrintFeature("Write cache", info.writeCache);
-    PrintFeature("Look-ahead", info.lookAhead);
-    PrintFeature("48-bit address", info.lba48);
-    PrintFeature("APM", info.apm);
-    PrintFeature("TRIM", info.trim);
+    for (int i = 0; i < kFeatureTermCount; ++i) {
+        const FeatureTerm& term = kFeatureTerms[i];
+        PrintFeature(term.name.text, info.*term.feature);
+        if (term.feature == &IdentifyInfo::security) {
+            std::printf("    %-*s%s, %s\n", kLabelWidth - 2, "", info.securityLocked ? "locked" : "not locked",
+                        info.securityFrozen ? "frozen" : "not frozen");
+        }
+    }
 }
 
 void PrintSmart(const SmartInfo& info)
@@ -198,22 +182,18 @@ void PrintSmart(const SmartInfo& info)
 
 void PrintTextBlock(const DecodedBlock& block)
 {
-    const char* checksum = ChecksumText(block.kind.checksum);
+    PrintHeading(block);
     switch (block.kind.kind) {
     case BlockKind::Identify:
-        PrintHeading(block, "IDENTIFY DEVICE", checksum);
         PrintIdentify(block.identify);
         break;
     case BlockKind::IdentifyPacket:
-        PrintHeading(block, "IDENTIFY PACKET DEVICE", checksum);
         PrintPacket(block.packet);
         break;
     case BlockKind::Smart:
-        PrintHeading(block, "SMART data", checksum);
         PrintSmart(block.smart);
         break;
     case BlockKind::Unknown:
-        PrintHeading(block, "unknown", checksum);
         Label("Why");
         std::printf("%s\n", block.kind.reason);
         break;
@@ -226,19 +206,16 @@ void PrintTextFailure(const char* source, const FailureLine& failure)
     std::printf("== ");
     PrintShown(source, false);
     std::printf(" (line %lld): ", failure.line);
-    switch (failure.step) {
-    case FailedStep::Usage:
-        std::printf("usage message\n");
-        break;
-    case FailedStep::DefineDosDevice:
-        std::printf("DefineDosDevice failed, error %lld\n", failure.error);
-        break;
-    case FailedStep::CreateFile:
-        std::printf("CreateFile(");
+    std::printf("%s", StepTerm(failure.step).text);
+    if (failure.step == FailedStep::CreateFile) {
+        std::printf("(");
         PrintShown(failure.path, false);
-        std::printf(") failed, error %lld\n", failure.error);
-        break;
+        std::printf(")");
     }
+    if (failure.step != FailedStep::Usage) {
+        std::printf(" failed, error %lld", failure.error);
+    }
+    std::printf("\n");
     Label("Meaning");
     std::printf("%s\n\n", FailureMeaning(failure));
 }
