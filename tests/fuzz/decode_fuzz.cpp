@@ -19,8 +19,10 @@
 
 namespace {
 
-// Outcomes per block, by the block's first line.
+// Outcomes per block, by the block's first line; and per line, the block an
+// error on it hit.
 std::map<LineNumber, int> outcomes;
+std::map<LineNumber, LineNumber> hitBlocks;
 
 void OnBlock(void*, const ParsedBlock& block)
 {
@@ -41,6 +43,7 @@ void OnError(void*, LineNumber line, LineNumber blockLine, const char*)
     Require(line >= 0 && blockLine >= 0, "line numbers");
     if (blockLine != 0) {
         ++outcomes[blockLine];
+        hitBlocks[line] = blockLine;
     }
 }
 
@@ -80,11 +83,14 @@ bool BeginsBlock(const std::vector<char>& line)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     outcomes.clear();
-    std::vector<long> starts;
+    hitBlocks.clear();
+    // Each line labelled 000 with the line before it (blank lines aside)
+    // when that one was labelled 000 too, or 0.
+    std::map<LineNumber, LineNumber> starts;
     DumpParser parser;
     StartParser(parser, ParserEvents{nullptr, OnBlock, OnFailure, OnError});
     LineNumber number = 0;
-    bool afterStart = false;  // the last line that was not blank began a block
+    LineNumber lastStart = 0;  // the last line that was not blank, when labelled 000
     for (std::size_t start = 0; start <= size;) {
         std::size_t end = start;
         while (end < size && data[end] != '\n') {
@@ -95,21 +101,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         const std::vector<char> line(data + start, data + end);
         ++number;
-        // A second 000 line right after the first is its repeat: an error
-        // of the first block (unless that line was damaged).
         const bool begins = BeginsBlock(line);
-        if (begins && !afterStart) {
-            starts.push_back(number);
+        if (begins) {
+            starts[number] = lastStart;
         }
         if (!std::all_of(line.begin(), line.end(), IsPadding)) {
-            afterStart = begins && !afterStart;
+            lastStart = begins ? number : 0;
         }
         ParseLine(parser, line.data(), line.size(), number);
         start = end + 1;
     }
     FinishInput(parser);
-    for (LineNumber line : starts) {
-        Require(outcomes[line] == 1, "a block begun at 000 is decoded or reported, once");
+    for (const auto& start : starts) {
+        // A 000 line right after another is the repeat of that block's line
+        // 000, reported on it, unless that block was already damaged.
+        const auto hit = hitBlocks.find(start.first);
+        const bool repeat = start.second != 0 && hit != hitBlocks.end() && hit->second == start.second;
+        const auto outcome = outcomes.find(start.first);
+        Require((outcome != outcomes.end() ? outcome->second : 0) == (repeat ? 0 : 1),
+                "a block begun at 000 is decoded or reported, once");
     }
     for (const auto& outcome : outcomes) {
         Require(outcome.second == 1, "no block has two outcomes");
