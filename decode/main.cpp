@@ -5,6 +5,7 @@
 #include "dump_parser.h"
 #include "input_lines.h"
 #include "json_report.h"
+#include "source_name.h"
 #include "text_input.h"
 #include "text_report.h"
 
@@ -122,9 +123,9 @@ int main(int argc, char* argv[])
     char* const* sources = first < argc ? argv + first : kStandardInput;
     const int count = first < argc ? argc - first : 1;
     for (int i = 0; i < count; ++i) {
-        run.source = sources[i];
-        const bool standardInput = std::strcmp(run.source, "-") == 0;
-        std::FILE* input = standardInput ? stdin : std::fopen(run.source, "rb");
+        run.source = run.json ? JsonSourceName(sources[i]) : sources[i];
+        const bool standardInput = std::strcmp(sources[i], "-") == 0;
+        std::FILE* input = standardInput ? stdin : std::fopen(sources[i], "rb");
         if (input == nullptr) {
             ReportError(run, 0, "cannot open");
             continue;

@@ -140,6 +140,13 @@ cases=$((cases + 1))
 { yes '' | head -c 2147483650; echo x; } | wine "$decoder" >/dev/null 2>"$work/lines.err"
 [ "$(tr -d '\r' <"$work/lines.err")" = "portdump-decode: -:2147483651: not a line of portdump's output" ] ||
   fail "decode: line numbers past 2^31: $(head -c 200 "$work/lines.err")"
+# A file name in the ANSI code page (é and € in Windows-1252) comes out in
+# the JSON as UTF-8.
+cases=$((cases + 1))
+cp "$golden/scsi0.out" "$work/café€.txt"
+(cd "$work" && wine "$decoder" --json 'café€.txt') >"$work/named.json"
+grep -qF '{"source": "café€.txt", "port": 0' "$work/named.json" ||
+  fail "decode: a non-ASCII file name: $(grep -o '"source": "[^"]*"' "$work/named.json" | head -1)"
 # A full disk is a failure, said on stderr.
 cases=$((cases + 1))
 wine "$decoder" --json <"$golden/scsi0.out" >/dev/full 2>"$work/full.err"
