@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdio>
 
-constexpr std::size_t kTextChunk = 1 << 16;
+constexpr std::size_t kTextChunk = 1 << 14;
 
 enum class Encoding { Unknown, Utf8, Utf16Le, Utf16Be };
 
