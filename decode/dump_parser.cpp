@@ -150,7 +150,8 @@ bool ReadFailure(Text text, LineNumber number, FailureLine& failure)
     const Text digits = Tail(text, at + kError.size());
     const bool negative = StartsWith(digits, "-");
     unsigned long long magnitude = 0;
-    if (!ReadNumber(Tail(digits, negative ? 1 : 0), magnitude) || magnitude > (negative ? 0x80000000ULL : 0x7FFFFFFFULL)) {
+    const unsigned long long largest = negative ? 0x80000000ULL : 0x7FFFFFFFULL;
+    if (!ReadNumber(Tail(digits, negative ? 1 : 0), magnitude) || magnitude > largest) {
         return false;
     }
     failure.error = negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);

@@ -139,7 +139,8 @@ int main(int argc, char* argv[])
     if (run.json) {
         const JsonLeftOut leftOut = FinishJson();
         if (leftOut.failures + leftOut.errors > 0) {
-            std::fprintf(stderr, "portdump-decode: the JSON lists the first %d failures and %d errors; %lld failures and "
+            std::fprintf(stderr,
+                         "portdump-decode: the JSON lists the first %d failures and %d errors; %lld failures and "
                          "%lld errors more are left out (see \"not_listed\")\n",
                          kMaxJsonListed, kMaxJsonListed, leftOut.failures, leftOut.errors);
             whole = false;

@@ -20,6 +20,7 @@ constexpr int kDumpBytesPerLine = 16;
 // other byte as '.' (isalnum in the "C" locale, without a call).
 constexpr char DumpCharacter(unsigned char byte)
 {
-    const bool alphanumeric = (byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z');
+    const bool alphanumeric =
+        (byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z');
     return alphanumeric ? static_cast<char>(byte) : '.';
 }

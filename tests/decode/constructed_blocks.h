@@ -22,8 +22,9 @@ inline void PutWord(ConstructedBlock& block, int index, unsigned value)
 inline void PutAtaString(ConstructedBlock& block, int firstWord, int words, const char* text)
 {
     const std::size_t length = std::strlen(text);
-    for (int i = 0; i < 2 * words; ++i) {
-        block.bytes[2 * firstWord + (i ^ 1)] = static_cast<unsigned char>(static_cast<std::size_t>(i) < length ? text[i] : ' ');
+    unsigned char* first = block.bytes + 2 * firstWord;
+    for (std::size_t i = 0; i < 2 * static_cast<std::size_t>(words); ++i) {
+        first[i ^ 1] = static_cast<unsigned char>(i < length ? text[i] : ' ');
     }
 }
 

@@ -108,7 +108,8 @@ TEST(DecodeInput, ManyBlocksAcrossTheReadsAreAllDecoded)
 {
     // 3000 blocks, about 7 MB: lines fall across every boundary of the reads.
     std::string text;
-    const std::string dumps[] = {BlockAsPortdumpOutput("Maxtor_96147H8.bin"), CrLf(BlockAsPortdumpOutput("ST3160023AS.bin")),
+    const std::string dumps[] = {BlockAsPortdumpOutput("Maxtor_96147H8.bin"),
+                                 CrLf(BlockAsPortdumpOutput("ST3160023AS.bin")),
                                  BlockAsPortdumpOutput("smart-SAMSUNG_HD501LJ.bin")};
     for (int i = 0; i < 3000; ++i) {
         text += dumps[i % 3];
@@ -190,7 +191,8 @@ TEST(DecodeOutput, JsonStringsAreValidUtf8)
     const TextFile named(BlockAsPortdumpOutput("ST3160023AS.bin"), "dump-\xc3\xa9\xe3\x83\x87-\xff\xc3.txt");
     const ProgramRun run = RunProgram(kDecoder, {"--json", named.path});
     EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.out.find("dump-\xc3\xa9\xe3\x83\x87-\\ufffd\\ufffd.txt\", \"port\": 0"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("dump-\xc3\xa9\xe3\x83\x87-\\ufffd\\ufffd.txt\", \"port\": 0"), std::string::npos)
+        << run.out;
 
     const ProgramRun model = RunProgram(kDecoder, {"--json"}, MaxtorWithModel("A\x1b\xe9\xc3\xa9\xed\xa0\x80\xc0\xaf"));
     // ESC escaped, a lone E9, a valid é, a UTF-16 surrogate and an overlong '/' as UTF-8 refused.

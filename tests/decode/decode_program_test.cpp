@@ -74,7 +74,8 @@ TEST(DecodeProgram, PacketDeviceAndSsdSmartData)
               "  Firmware            1.02\n"
               "  Device type         CD/DVD\n"
               "  Removable media     yes\n\n");
-    EXPECT_NE(run.out.find("    5  Reallocated sectors            0x0002     255   255  3\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("    5  Reallocated sectors            0x0002     255   255  3\n"), std::string::npos)
+        << run.out;
 }
 
 TEST(DecodeProgram, FailureLinesAreReportedWithTheirMeaning)

@@ -203,7 +203,8 @@ TEST_P(MovedLines, OneErrorNamesTheRealFault)
 {
     const Moved& moved = GetParam();
     const Blocks blocks;
-    const std::vector<std::string> lines = moved.move(SplitLines(PortText(0, blocks.first) + PortText(1, blocks.second)));
+    const std::vector<std::string> lines =
+        moved.move(SplitLines(PortText(0, blocks.first) + PortText(1, blocks.second)));
     const Parsed parsed = Parse(JoinLines(lines));
     ASSERT_EQ(parsed.errors.size(), 1u) << parsed.errors[1].message;
     EXPECT_EQ(parsed.errors[0].message, moved.message);

@@ -222,7 +222,8 @@ TEST_P(PacketOracle, TypeAndStringsAsHdparmReadsThem)
 }
 
 INSTANTIATE_TEST_SUITE_P(Constructed, PacketOracle,
-                         testing::Values(PacketDevice{0x85C0, "CD-ROM", "CD/DVD"}, PacketDevice{0x8540, "CD-ROM", "CD/DVD"},
+                         testing::Values(PacketDevice{0x85C0, "CD-ROM", "CD/DVD"},
+                                         PacketDevice{0x8540, "CD-ROM", "CD/DVD"},
                                          PacketDevice{0x8140, "Sequential-access device", "tape"},
                                          PacketDevice{0x80C0, "Direct-access device", "direct access"},
                                          PacketDevice{0x87C0, "Optical memory", "optical memory"},
