@@ -19,5 +19,15 @@ struct DecodedBlock {
 
 void DecodeBlock(const ParsedBlock& block, const char* source, DecodedBlock& decoded);
 
+// What a report prints of a block of each kind.
+struct BlockPrinters {
+    void (*identify)(const IdentifyInfo& info);
+    void (*packet)(const PacketInfo& info);
+    void (*smart)(const SmartInfo& info);
+    void (*unknown)(const char* reason);
+};
+
+void PrintBlockBody(const DecodedBlock& block, const BlockPrinters& printers);
+
 // The README's reading of a failure line.
 const char* FailureMeaning(const FailureLine& failure);

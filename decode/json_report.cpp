@@ -178,6 +178,11 @@ void PrintSmart(const SmartInfo& info)
     JsonClose();
 }
 
+void PrintReason(const char* reason)
+{
+    Field("reason", reason);
+}
+
 void PrintFailure(const KeptFailure& kept)
 {
     const FailureLine& failure = kept.failure;
@@ -229,20 +234,7 @@ void AddJsonBlock(const DecodedBlock& block)
     Field("line", block.line);
     Field("kind", KindTerm(block.kind.kind).json);
     Field("checksum", ChecksumTerm(block.kind.checksum).json);
-    switch (block.kind.kind) {
-    case BlockKind::Identify:
-        PrintIdentify(block.identify);
-        break;
-    case BlockKind::IdentifyPacket:
-        PrintPacket(block.packet);
-        break;
-    case BlockKind::Smart:
-        PrintSmart(block.smart);
-        break;
-    case BlockKind::Unknown:
-        Field("reason", block.kind.reason);
-        break;
-    }
+    PrintBlockBody(block, BlockPrinters{PrintIdentify, PrintPacket, PrintSmart, PrintReason});
     JsonClose();
 }
 

@@ -1,44 +1,42 @@
 #include "report_terms.h"
 
+// Each table in the order of its enum.
+namespace {
+
+constexpr Term kKindTerms[] = {
+    {"IDENTIFY DEVICE", "identify"},
+    {"IDENTIFY PACKET DEVICE", "identify_packet"},
+    {"SMART data", "smart"},
+    {"unknown", "unknown"},
+};
+
+constexpr Term kChecksumTerms[] = {
+    {"correct", "correct"},
+    {"INCORRECT (decoded anyway: the data may be damaged)", "incorrect"},
+    {"absent", "absent"},
+};
+
+constexpr Term kStepTerms[] = {
+    {"usage message", "usage"},
+    {"DefineDosDevice", "DefineDosDevice"},
+    {"CreateFile", "CreateFile"},
+};
+
+}  // namespace
+
 Term KindTerm(BlockKind kind)
 {
-    switch (kind) {
-    case BlockKind::Identify:
-        return {"IDENTIFY DEVICE", "identify"};
-    case BlockKind::IdentifyPacket:
-        return {"IDENTIFY PACKET DEVICE", "identify_packet"};
-    case BlockKind::Smart:
-        return {"SMART data", "smart"};
-    case BlockKind::Unknown:
-        break;
-    }
-    return {"unknown", "unknown"};
+    return kKindTerms[static_cast<int>(kind)];
 }
 
 Term ChecksumTerm(Checksum checksum)
 {
-    switch (checksum) {
-    case Checksum::Correct:
-        return {"correct", "correct"};
-    case Checksum::Incorrect:
-        return {"INCORRECT (decoded anyway: the data may be damaged)", "incorrect"};
-    case Checksum::Absent:
-        break;
-    }
-    return {"absent", "absent"};
+    return kChecksumTerms[static_cast<int>(checksum)];
 }
 
 Term StepTerm(FailedStep step)
 {
-    switch (step) {
-    case FailedStep::Usage:
-        return {"usage message", "usage"};
-    case FailedStep::DefineDosDevice:
-        return {"DefineDosDevice", "DefineDosDevice"};
-    case FailedStep::CreateFile:
-        break;
-    }
-    return {"CreateFile", "CreateFile"};
+    return kStepTerms[static_cast<int>(step)];
 }
 
 Term TransportTerm(int transport)
@@ -57,14 +55,10 @@ Term TransportTerm(int transport)
 
 Term RotationTerm(int rotationRate)
 {
-    switch (rotationRate) {
-    case kNotReported:
+    if (rotationRate == kNotReported) {
         return {"not reported", nullptr};
-    case 1:
-        return {"solid state", "solid state"};
-    default:
-        return {nullptr, nullptr};
     }
+    return rotationRate == 1 ? Term{"solid state", "solid state"} : Term{nullptr, nullptr};
 }
 
 const FeatureTerm kFeatureTerms[] = {

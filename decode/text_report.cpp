@@ -178,26 +178,18 @@ void PrintSmart(const SmartInfo& info)
     }
 }
 
+void PrintReason(const char* reason)
+{
+    Label("Why");
+    std::printf("%s\n", reason);
+}
+
 }  // namespace
 
 void PrintTextBlock(const DecodedBlock& block)
 {
     PrintHeading(block);
-    switch (block.kind.kind) {
-    case BlockKind::Identify:
-        PrintIdentify(block.identify);
-        break;
-    case BlockKind::IdentifyPacket:
-        PrintPacket(block.packet);
-        break;
-    case BlockKind::Smart:
-        PrintSmart(block.smart);
-        break;
-    case BlockKind::Unknown:
-        Label("Why");
-        std::printf("%s\n", block.kind.reason);
-        break;
-    }
+    PrintBlockBody(block, BlockPrinters{PrintIdentify, PrintPacket, PrintSmart, PrintReason});
     std::printf("\n");
 }
 
