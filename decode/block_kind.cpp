@@ -1,10 +1,10 @@
 #include "block_kind.h"
 
+#include "ata_words.h"
 #include "dump_parser.h"
+#include "smart.h"
 
 namespace {
-
-constexpr int kAttributeCount = 30;
 
 bool SumsToZero(const unsigned char* block)
 {
@@ -16,8 +16,8 @@ bool SumsToZero(const unsigned char* block)
 }
 
 // An ATA string of words [first, first + count): printable ASCII or NUL
-// padding, with at least one letter or digit.
-bool PlausibleString(const unsigned char* block, int first, int count)
+// padding; with at least one letter or digit when `required`.
+bool PlausibleString(const unsigned char* block, int first, int count, bool required)
 {
     bool seen = false;
     for (int i = 2 * first; i < 2 * (first + count); ++i) {
@@ -27,40 +27,60 @@ bool PlausibleString(const unsigned char* block, int first, int count)
         }
         seen = seen || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
     }
-    return seen;
+    return seen || !required;
 }
 
-// IDENTIFY data without the integrity word: an ATA device (word 0 bit 15
-// clear) with a serial, firmware and model, LBA and a sector count.
-bool LooksLikeIdentify(const unsigned char* block)
+// IDENTIFY data without the integrity word: a model and firmware; an ATA
+// device also has a serial, LBA and a sector count (a packet device may
+// leave its serial blank and has no sectors of its own).
+bool LooksLikeIdentify(const unsigned char* block, bool packet)
 {
-    return (Word(block, 0) & 0x8000) == 0 && PlausibleString(block, 10, 10) && PlausibleString(block, 23, 4) &&
-           PlausibleString(block, 27, 20) && (Word(block, 49) & 0x0200) != 0 &&
-           (Word(block, 60) | Word(block, 61)) != 0;
+    const bool strings = PlausibleString(block, 10, 10, !packet) && PlausibleString(block, 23, 4, true) &&
+                         PlausibleString(block, 27, 20, true);
+    return strings && Word(block, 255) == 0 &&
+           (packet || (Bit(Word(block, 49), 9) && (Word(block, 60) | Word(block, 61)) != 0));
 }
 
-// SMART data: a revision number, then a table of attributes with distinct
-// ids, flags in the low byte (the high one is reserved) and normalised values
-// in range (254 and 255 are reserved).
-bool LooksLikeSmart(const unsigned char* block)
+// The attribute table of SMART READ DATA and of SMART READ THRESHOLDS
+// alike: some ids, none twice. A thresholds entry is an id and a threshold,
+// then ten reserved bytes; a data entry has flags, values and raw bytes there.
+struct AttributeTable {
+    bool valid;
+    bool thresholds;
+};
+
+AttributeTable ReadAttributeTable(const unsigned char* block)
 {
-    if (Word(block, 0) == 0) {
-        return false;
-    }
     bool seen[256] = {};
     int attributes = 0;
-    for (int i = 0; i < kAttributeCount; ++i) {
-        const unsigned char* entry = block + 2 + 12 * static_cast<long>(i);
+    bool thresholds = true;
+    for (int i = 0; i < kSmartAttributes; ++i) {
+        const unsigned char* entry = SmartEntry(block, i);
         if (entry[0] == 0) {
             continue;
         }
-        if (seen[entry[0]] || entry[2] != 0 || entry[3] > 253 || entry[4] > 253) {
-            return false;
+        if (seen[entry[0]]) {
+            return {false, false};
         }
         seen[entry[0]] = true;
         ++attributes;
+        for (int byte = 2; byte < 12; ++byte) {
+            thresholds = thresholds && entry[byte] == 0;
+        }
     }
-    return attributes > 0;
+    return {attributes > 0, thresholds};
+}
+
+// SMART data's fixed fields: bytes 377-385 are reserved (zero), and of the
+// error logging capability (byte 370) only bit 0 is defined.
+bool HasSmartStatusFields(const unsigned char* block)
+{
+    for (int i = 377; i <= 385; ++i) {
+        if (block[i] != 0) {
+            return false;
+        }
+    }
+    return (block[370] & 0xFE) == 0;
 }
 
 }  // namespace
@@ -75,16 +95,27 @@ Classification ClassifyBlock(const unsigned char* block)
         return {BlockKind::Unknown, Checksum::Absent, "all zero: the port answered without data"};
     }
     const Checksum sum = SumsToZero(block) ? Checksum::Correct : Checksum::Incorrect;
+    // Word 0: bit 15 clear for an ATA device, bits 15:14 = 10b for a packet
+    // device (848Ah is a CompactFlash card's, an ATA device).
+    const unsigned general = Word(block, 0);
+    const bool packet = (general & 0xC000) == 0x8000 && general != 0x848A;
+    const BlockKind identify = packet ? BlockKind::IdentifyPacket : BlockKind::Identify;
     // Word 255: the signature A5h in its low byte, then the checksum.
     if (block[510] == 0xA5) {
-        return {BlockKind::Identify, sum, nullptr};
+        return {identify, sum, nullptr};
     }
-    if (LooksLikeSmart(block)) {
-        // Byte 511 is the checksum; some drives leave it zero.
-        return {BlockKind::Smart, sum == Checksum::Correct || block[511] != 0 ? sum : Checksum::Absent, nullptr};
+    if (LooksLikeIdentify(block, packet)) {
+        return {identify, Checksum::Absent, nullptr};
     }
-    if (LooksLikeIdentify(block) && Word(block, 255) == 0) {
-        return {BlockKind::Identify, Checksum::Absent, nullptr};
+    const Classification neither = {BlockKind::Unknown, Checksum::Absent, "neither IDENTIFY DEVICE nor SMART data"};
+    const AttributeTable table = ReadAttributeTable(block);
+    if (!table.valid || !HasSmartStatusFields(block)) {
+        return neither;
     }
-    return {BlockKind::Unknown, Checksum::Absent, "neither IDENTIFY DEVICE nor SMART data"};
+    if (table.thresholds) {
+        return {BlockKind::Unknown, Checksum::Absent, "SMART thresholds (SMART READ THRESHOLDS), not SMART data"};
+    }
+    // Byte 511 is the checksum: a wrong one marks damaged data, none at all
+    // leaves nothing that tells SMART data from other bytes.
+    return sum == Checksum::Incorrect && block[511] == 0 ? neither : Classification{BlockKind::Smart, sum, nullptr};
 }

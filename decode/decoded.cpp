@@ -6,10 +6,36 @@ void DecodeBlock(const ParsedBlock& block, const char* source, DecodedBlock& dec
     decoded.port = block.port;
     decoded.line = block.line;
     decoded.kind = ClassifyBlock(block.bytes);
-    if (decoded.kind.kind == BlockKind::Identify) {
+    switch (decoded.kind.kind) {
+    case BlockKind::Identify:
         DecodeIdentify(block.bytes, decoded.identify);
-    } else if (decoded.kind.kind == BlockKind::Smart) {
+        break;
+    case BlockKind::IdentifyPacket:
+        DecodeIdentifyPacket(block.bytes, decoded.packet);
+        break;
+    case BlockKind::Smart:
         DecodeSmart(block.bytes, decoded.smart);
+        break;
+    case BlockKind::Unknown:
+        break;
+    }
+}
+
+void PrintBlockBody(const DecodedBlock& block, const BlockPrinters& printers)
+{
+    switch (block.kind.kind) {
+    case BlockKind::Identify:
+        printers.identify(block.identify);
+        break;
+    case BlockKind::IdentifyPacket:
+        printers.packet(block.packet);
+        break;
+    case BlockKind::Smart:
+        printers.smart(block.smart);
+        break;
+    case BlockKind::Unknown:
+        printers.unknown(block.kind.reason);
+        break;
     }
 }
 

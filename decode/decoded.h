@@ -10,13 +10,24 @@
 struct DecodedBlock {
     const char* source;
     int port;  // kNoPort when the dump had no port line
-    long line;
+    LineNumber line;
     Classification kind;
     IdentifyInfo identify;  // when kind.kind is Identify
+    PacketInfo packet;      // when kind.kind is IdentifyPacket
     SmartInfo smart;        // when kind.kind is Smart
 };
 
 void DecodeBlock(const ParsedBlock& block, const char* source, DecodedBlock& decoded);
+
+// What a report prints of a block of each kind.
+struct BlockPrinters {
+    void (*identify)(const IdentifyInfo& info);
+    void (*packet)(const PacketInfo& info);
+    void (*smart)(const SmartInfo& info);
+    void (*unknown)(const char* reason);
+};
+
+void PrintBlockBody(const DecodedBlock& block, const BlockPrinters& printers);
 
 // The README's reading of a failure line.
 const char* FailureMeaning(const FailureLine& failure);

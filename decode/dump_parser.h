@@ -8,11 +8,22 @@ constexpr int kBlockSize = 512;
 constexpr int kNoPort = -1;
 constexpr int kMaxPath = 260;
 constexpr int kMaxMessage = 160;  // an error message with its terminator
+// The longest line taken for portdump's, without the blanks around it.
+constexpr std::size_t kMaxLineLength = 1024;
+
+// Blanks, tabs and CRs around a line are no part of it.
+constexpr bool IsLinePadding(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+// Line numbers and offsets count past 2^31 also where long has 32 bits.
+using LineNumber = long long;
 
 struct ParsedBlock {
     unsigned char bytes[kBlockSize];
-    int port;   // from the last "Port N" line, or kNoPort
-    long line;  // the line labelled 000
+    int port;         // from the last "Port N" line, or kNoPort
+    LineNumber line;  // the line labelled 000
 };
 
 enum class FailedStep { Usage, DefineDosDevice, CreateFile };
@@ -20,8 +31,8 @@ enum class FailedStep { Usage, DefineDosDevice, CreateFile };
 struct FailureLine {
     FailedStep step;
     char path[kMaxPath];  // CreateFile: the path that failed to open
-    long error;           // GetLastError, or -1 for the usage message
-    long line;
+    long long error;      // GetLastError as portdump printed it (%d of a DWORD); none for Usage
+    LineNumber line;
 };
 
 struct ParserEvents {
@@ -30,7 +41,7 @@ struct ParserEvents {
     void (*failure)(void* context, const FailureLine& failure);
     // `blockLine` is the first line of the block the error hits (which then
     // is not decoded), or 0 when it hits no block.
-    void (*error)(void* context, long line, long blockLine, const char* message);
+    void (*error)(void* context, LineNumber line, LineNumber blockLine, const char* message);
 };
 
 struct DumpParser {
@@ -38,14 +49,18 @@ struct DumpParser {
     ParsedBlock block;
     bool inBlock;
     bool rejected;  // the block in progress hit an error: its other lines are skipped
+    bool complete;  // all 32 lines read; handed on unless the next line repeats the last
     int linesRead;
     int port;
+    // A line ahead of the one expected: the next line tells a swap from a gap.
+    LineNumber aheadLine;  // 0 when there is none
+    long long aheadOffset;
 };
 
 void StartParser(DumpParser& parser, const ParserEvents& events);
 // One line without its line end (a CR before it is ignored too).
-void ParseLine(DumpParser& parser, const char* text, std::size_t length, long number);
-// A line too long to be portdump's.
-void RejectLongLine(DumpParser& parser, long number);
+void ParseLine(DumpParser& parser, const char* text, std::size_t length, LineNumber number);
+// A line longer than kMaxLineLength, of which the reader kept no text.
+void RejectLongLine(DumpParser& parser, LineNumber number);
 // The end of one input: a block in progress there is cut short.
 void FinishInput(DumpParser& parser);

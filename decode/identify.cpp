@@ -1,37 +1,8 @@
 #include "identify.h"
 
-#include "block_kind.h"
-
 #include <cstdio>
 
 namespace {
-
-bool Bit(unsigned word, int bit)
-{
-    return ((word >> bit) & 1) != 0;
-}
-
-// Two characters a word, the first in the high byte; blanks and NULs around
-// the text are padding.
-template <int N>
-void AtaString(const unsigned char* block, int firstWord, char (&text)[N])
-{
-    int length = 0;
-    for (int i = 0; i < N - 1; ++i) {
-        text[length++] = static_cast<char>(block[2 * firstWord + (i ^ 1)]);
-    }
-    while (length > 0 && (text[length - 1] == ' ' || text[length - 1] == '\0')) {
-        --length;
-    }
-    int start = 0;
-    while (start < length && (text[start] == ' ' || text[start] == '\0')) {
-        ++start;
-    }
-    for (int i = start; i < length; ++i) {
-        text[i - start] = text[i];
-    }
-    text[length - start] = '\0';
-}
 
 unsigned long long Words(const unsigned char* block, int first, int count)
 {
@@ -120,9 +91,7 @@ void DecodeTransport(const unsigned char* block, IdentifyInfo& info)
 void DecodeIdentify(const unsigned char* block, IdentifyInfo& info)
 {
     info = IdentifyInfo{};
-    AtaString(block, 27, info.model);
-    AtaString(block, 10, info.serial);
-    AtaString(block, 23, info.firmware);
+    ReadDeviceStrings(block, info.strings);
     info.rotationRate = kNotReported;
     info.transport = kNotReported;
     info.ncqQueueDepth = kNotReported;
@@ -166,4 +135,24 @@ const char* SerialTransportName(int bit)
                                          "SATA Rev 2.6", "SATA Rev 3.0", "SATA Rev 3.1",       "SATA Rev 3.2",
                                          "SATA Rev 3.3", "SATA Rev 3.4", "SATA Rev 3.5"};
     return bit >= 0 && bit < static_cast<int>(sizeof kNames / sizeof kNames[0]) ? kNames[bit] : nullptr;
+}
+
+void DecodeIdentifyPacket(const unsigned char* block, PacketInfo& info)
+{
+    info = PacketInfo{};
+    ReadDeviceStrings(block, info.strings);
+    const unsigned general = Word(block, 0);
+    info.deviceType = static_cast<int>(general >> 8 & 0x1F);
+    info.removable = Bit(general, 7);
+}
+
+const char* PacketDeviceTypeName(int type)
+{
+    switch (type) {
+    case 0x00: return "direct access";
+    case 0x01: return "tape";
+    case 0x05: return "CD/DVD";
+    case 0x07: return "optical memory";
+    default: return nullptr;
+    }
 }

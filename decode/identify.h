@@ -1,5 +1,8 @@
-// The fields of ATA IDENTIFY DEVICE data, per the ATA/ACS standards.
+// The fields of ATA IDENTIFY DEVICE and IDENTIFY PACKET DEVICE data, per the
+// ATA/ACS standards.
 #pragma once
+
+#include "ata_words.h"
 
 struct Feature {
     bool supported;
@@ -9,9 +12,7 @@ struct Feature {
 constexpr int kNotReported = -1;
 
 struct IdentifyInfo {
-    char model[41];  // padding (blanks, NULs) trimmed
-    char serial[21];
-    char firmware[9];
+    DeviceStrings strings;  // padding (blanks, NULs) trimmed
     unsigned long long lba28Sectors;
     unsigned long long lba48Sectors;  // valid when lba48.supported
     unsigned logicalSectorSize;
@@ -37,6 +38,19 @@ struct IdentifyInfo {
 };
 
 void DecodeIdentify(const unsigned char* block, IdentifyInfo& info);
+
+// A packet (ATAPI) device's data: no addressing or capacity of its own, its
+// medium is reached through SCSI commands.
+struct PacketInfo {
+    DeviceStrings strings;
+    int deviceType;  // word 0 bits 12:8, a SCSI peripheral device type
+    bool removable;  // word 0 bit 7
+};
+
+void DecodeIdentifyPacket(const unsigned char* block, PacketInfo& info);
+
+// "CD/DVD", "tape", ... for a packet device's type; nullptr for others.
+const char* PacketDeviceTypeName(int type);
 
 // "ATA/ATAPI-7", "ACS-3", ... for a bit of word 80; nullptr for none.
 const char* MajorVersionName(int bit);

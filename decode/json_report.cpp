@@ -1,15 +1,15 @@
 #include "json_report.h"
 
+#include "json_writer.h"
+#include "report_terms.h"
+
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
-constexpr int kMaxKept = 256;
-
 struct KeptError {
     const char* source;
-    long line;
+    LineNumber line;
     char message[kMaxMessage];
 };
 
@@ -18,245 +18,239 @@ struct KeptFailure {
     FailureLine failure;
 };
 
-KeptError errors[kMaxKept];
-KeptFailure failures[kMaxKept];
+KeptError errors[kMaxJsonListed];
+KeptFailure failures[kMaxJsonListed];
 int errorCount;
 int failureCount;
-int errorsNotKept;
-int failuresNotKept;
-int blockCount;
+JsonLeftOut leftOut;
 
-// Bytes outside printable ASCII are written as \u00XX, so the document stays
-// valid UTF-8 whatever a drive put in its strings.
-void String(const char* text)
+void Field(const char* key, const char* text)
 {
-    std::putchar('"');
-    for (; *text != '\0'; ++text) {
-        const unsigned char c = static_cast<unsigned char>(*text);
-        if (c == '"' || c == '\\') {
-            std::printf("\\%c", c);
-        } else if (c < 0x20 || c > 0x7E) {
-            std::printf("\\u%04x", c);
-        } else {
-            std::putchar(c);
-        }
-    }
-    std::putchar('"');
+    JsonKey(key);
+    JsonString(text);
 }
 
-void Key(const char* key)
+void Field(const char* key, long long value)
 {
-    String(key);
-    std::printf(": ");
+    JsonKey(key);
+    JsonNumber(value);
 }
 
-const char* Bool(bool value)
+void Field(const char* key, bool value)
 {
-    return value ? "true" : "false";
+    JsonKey(key);
+    JsonBool(value);
 }
 
-void PrintFeature(const char* name, Feature feature, bool last = false)
-{
-    Key(name);
-    std::printf("{\"supported\": %s, \"enabled\": %s}%s", Bool(feature.supported), Bool(feature.enabled),
-                last ? "" : ", ");
-}
-
+// The bits of `bits` from `first` to `last`, each as its number plus `offset`.
 void PrintBits(const char* key, unsigned bits, int first, int last, int offset)
 {
-    Key(key);
-    std::printf("[");
-    bool any = false;
+    JsonKey(key);
+    JsonOpenArray();
     for (int bit = first; bit <= last; ++bit) {
         if ((bits >> bit & 1) != 0) {
-            std::printf("%s%d", any ? ", " : "", bit + offset);
-            any = true;
+            JsonNumber(bit + offset);
         }
     }
-    std::printf("], ");
+    JsonClose();
 }
 
 void PrintNames(const char* key, unsigned bits, int count, const char* (*name)(int))
 {
-    Key(key);
-    std::printf("[");
-    bool any = false;
+    JsonKey(key);
+    JsonOpenArray();
     for (int bit = 0; bit < count; ++bit) {
         if ((bits >> bit & 1) != 0 && name(bit) != nullptr) {
-            std::printf("%s", any ? ", " : "");
-            String(name(bit));
-            any = true;
+            JsonString(name(bit));
         }
     }
-    std::printf("], ");
+    JsonClose();
+}
+
+void PrintStrings(const DeviceStrings& strings)
+{
+    Field("model", strings.model);
+    Field("serial", strings.serial);
+    Field("firmware", strings.firmware);
+}
+
+void PrintPacket(const PacketInfo& info)
+{
+    JsonKey("identify_packet");
+    JsonOpenObject();
+    PrintStrings(info.strings);
+    Field("device_type", PacketDeviceTypeName(info.deviceType));
+    Field("removable", info.removable);
+    JsonClose();
+}
+
+void PrintFeatures(const IdentifyInfo& info)
+{
+    JsonKey("features");
+    JsonOpenObject();
+    for (int i = 0; i < kFeatureTermCount; ++i) {
+        const FeatureTerm& term = kFeatureTerms[i];
+        JsonKey(term.name.json);
+        JsonOpenObject();
+        Field("supported", (info.*term.feature).supported);
+        Field("enabled", (info.*term.feature).enabled);
+        if (term.feature == &IdentifyInfo::security) {
+            Field("locked", info.securityLocked);
+            Field("frozen", info.securityFrozen);
+        }
+        JsonClose();
+    }
+    JsonClose();
 }
 
 void PrintIdentify(const IdentifyInfo& info)
 {
-    Key("identify");
-    std::printf("{");
-    Key("model");
-    String(info.model);
-    std::printf(", ");
-    Key("serial");
-    String(info.serial);
-    std::printf(", ");
-    Key("firmware");
-    String(info.firmware);
-    std::printf(", \"lba28_sectors\": %llu, \"lba48_sectors\": ", info.lba28Sectors);
+    JsonKey("identify");
+    JsonOpenObject();
+    PrintStrings(info.strings);
+    JsonKey("lba28_sectors");
+    JsonUnsigned(info.lba28Sectors);
+    JsonKey("lba48_sectors");
     if (info.lba48.supported) {
-        std::printf("%llu", info.lba48Sectors);
+        JsonUnsigned(info.lba48Sectors);
     } else {
-        std::printf("null");
+        JsonNull();
     }
-    std::printf(", \"logical_sector_size\": %u, \"physical_sector_size\": %u, \"capacity_bytes\": %llu, "
-                "\"capacity_gb\": %.1f, \"capacity_gib\": %.1f, \"rotation_rate\": ",
-                info.logicalSectorSize, info.physicalSectorSize, info.capacityBytes,
-                static_cast<double>(info.capacityBytes) / 1e9,
-                static_cast<double>(info.capacityBytes) / (1024.0 * 1024.0 * 1024.0));
-    if (info.rotationRate == 1) {
-        std::printf("\"solid state\"");
-    } else if (info.rotationRate == kNotReported) {
-        std::printf("null");
+    Field("logical_sector_size", static_cast<long long>(info.logicalSectorSize));
+    Field("physical_sector_size", static_cast<long long>(info.physicalSectorSize));
+    JsonKey("capacity_bytes");
+    JsonUnsigned(info.capacityBytes);
+    JsonKey("capacity_gb");
+    JsonOneDecimal(static_cast<double>(info.capacityBytes) / 1e9);
+    JsonKey("capacity_gib");
+    JsonOneDecimal(static_cast<double>(info.capacityBytes) / (1024.0 * 1024.0 * 1024.0));
+    const Term rotation = RotationTerm(info.rotationRate);
+    if (rotation.text == nullptr) {
+        Field("rotation_rate", static_cast<long long>(info.rotationRate));
     } else {
-        std::printf("%d", info.rotationRate);
+        Field("rotation_rate", rotation.json);
     }
-    std::printf(", ");
-    Key("form_factor");
-    if (FormFactorName(info.formFactor) != nullptr) {
-        String(FormFactorName(info.formFactor));
-    } else {
-        std::printf("null");
-    }
-    std::printf(", ");
+    Field("form_factor", FormFactorName(info.formFactor));
     PrintNames("ata_major_versions", info.majorVersions, 16, MajorVersionName);
-    Key("transport");
-    std::printf("%s, ", info.transport == 0   ? "\"parallel\""
-                        : info.transport == 1 ? "\"serial\""
-                        : info.transport == kNotReported ? "null"
-                                                         : "\"other\"");
+    Field("transport", TransportTerm(info.transport).json);
     PrintNames("transport_versions", info.transport == 1 ? info.transportVersions : 0, 12, SerialTransportName);
     PrintBits("sata_generations", info.sataGenerations, 0, 2, 1);
-    Key("ncq_queue_depth");
+    JsonKey("ncq_queue_depth");
     if (info.ncqQueueDepth == kNotReported) {
-        std::printf("null, ");
+        JsonNull();
     } else {
-        std::printf("%d, ", info.ncqQueueDepth);
+        JsonNumber(info.ncqQueueDepth);
     }
-    Key("wwn");
-    if (info.wwn[0] != '\0') {
-        String(info.wwn);
-    } else {
-        std::printf("null");
-    }
-    std::printf(", ");
-    Key("features");
-    std::printf("{");
-    PrintFeature("smart", info.smart);
-    Key("security");
-    std::printf("{\"supported\": %s, \"enabled\": %s, \"locked\": %s, \"frozen\": %s}, ", Bool(info.security.supported),
-                Bool(info.security.enabled), Bool(info.securityLocked), Bool(info.securityFrozen));
-    PrintFeature("write_cache", info.writeCache);
-    PrintFeature("look_ahead", info.lookAhead);
-    PrintFeature("lba48", info.lba48);
-    PrintFeature("apm", info.apm);
-    PrintFeature("trim", info.trim, true);
-    std::printf("}}");
+    Field("wwn", info.wwn[0] != '\0' ? info.wwn : nullptr);
+    PrintFeatures(info);
+    JsonClose();
 }
 
 void PrintSmart(const SmartInfo& info)
 {
-    std::printf("\"smart\": {\"revision\": %d, \"attributes\": [", info.revision);
+    JsonKey("smart");
+    JsonOpenObject();
+    Field("revision", static_cast<long long>(info.revision));
+    JsonKey("attributes");
+    JsonOpenArray();
     for (int i = 0; i < info.attributeCount; ++i) {
         const SmartAttribute& attribute = info.attributes[i];
-        std::printf("%s{\"id\": %d, \"name\": ", i == 0 ? "" : ", ", attribute.id);
-        if (AttributeName(attribute.id) != nullptr) {
-            String(AttributeName(attribute.id));
-        } else {
-            std::printf("null");
-        }
-        std::printf(", \"flags\": %u, \"current\": %d, \"worst\": %d, \"raw\": %llu}", attribute.flags,
-                    attribute.current, attribute.worst, attribute.raw);
+        JsonOpenObject();
+        Field("id", static_cast<long long>(attribute.id));
+        Field("name", AttributeName(attribute.id));
+        Field("flags", static_cast<long long>(attribute.flags));
+        Field("current", static_cast<long long>(attribute.current));
+        Field("worst", static_cast<long long>(attribute.worst));
+        JsonKey("raw");
+        JsonUnsigned(attribute.raw);
+        JsonClose();
     }
-    std::printf("], \"offline_collection_status\": %d, \"self_test_status\": %d, \"thresholds_included\": false}",
-                info.offlineCollectionStatus, info.selfTestStatus);
+    JsonClose();
+    Field("offline_collection_status", static_cast<long long>(info.offlineCollectionStatus));
+    Field("self_test_status", static_cast<long long>(info.selfTestStatus));
+    JsonKey("temperature_celsius");
+    if (info.temperature != 0) {
+        JsonNumber(info.temperature);
+    } else {
+        JsonNull();
+    }
+    Field("thresholds_included", false);
+    JsonClose();
 }
 
-const char* ChecksumName(Checksum checksum)
+void PrintReason(const char* reason)
 {
-    switch (checksum) {
-    case Checksum::Correct:
-        return "correct";
-    case Checksum::Incorrect:
-        return "incorrect";
-    case Checksum::Absent:
-        break;
-    }
-    return "absent";
+    Field("reason", reason);
 }
 
-const char* StepName(FailedStep step)
+void PrintFailure(const KeptFailure& kept)
 {
-    switch (step) {
-    case FailedStep::Usage:
-        return "usage";
-    case FailedStep::DefineDosDevice:
-        return "DefineDosDevice";
-    case FailedStep::CreateFile:
-        break;
+    const FailureLine& failure = kept.failure;
+    JsonOpenObject();
+    Field("source", kept.source);
+    Field("line", failure.line);
+    Field("step", StepTerm(failure.step).json);
+    if (failure.step == FailedStep::CreateFile) {
+        Field("path", failure.path);
     }
-    return "CreateFile";
+    JsonKey("error");
+    if (failure.step == FailedStep::Usage) {
+        JsonNull();
+    } else {
+        JsonNumber(failure.error);
+    }
+    Field("meaning", FailureMeaning(failure));
+    JsonClose();
+}
+
+void PrintError(const KeptError& error)
+{
+    JsonOpenObject();
+    Field("source", error.source);
+    Field("line", error.line);
+    Field("message", error.message);
+    JsonClose();
 }
 
 }  // namespace
 
 void StartJson()
 {
-    std::printf("{\"blocks\": [");
+    JsonOpenObject();
+    JsonKey("blocks");
+    JsonOpenArray(true);
 }
 
 void AddJsonBlock(const DecodedBlock& block)
 {
-    std::printf("%s\n{", blockCount++ == 0 ? "" : ",");
-    Key("source");
-    String(block.source);
-    std::printf(", \"port\": ");
+    JsonOpenObject();
+    Field("source", block.source);
+    JsonKey("port");
     if (block.port == kNoPort) {
-        std::printf("null");
+        JsonNull();
     } else {
-        std::printf("%d", block.port);
+        JsonNumber(block.port);
     }
-    static const char* const kKinds[] = {"identify", "smart", "unknown"};
-    std::printf(", \"line\": %ld, \"kind\": \"%s\", \"checksum\": \"%s\", ", block.line,
-                kKinds[static_cast<int>(block.kind.kind)], ChecksumName(block.kind.checksum));
-    switch (block.kind.kind) {
-    case BlockKind::Identify:
-        PrintIdentify(block.identify);
-        break;
-    case BlockKind::Smart:
-        PrintSmart(block.smart);
-        break;
-    case BlockKind::Unknown:
-        Key("reason");
-        String(block.kind.reason);
-        break;
-    }
-    std::printf("}");
+    Field("line", block.line);
+    Field("kind", KindTerm(block.kind.kind).json);
+    Field("checksum", ChecksumTerm(block.kind.checksum).json);
+    PrintBlockBody(block, BlockPrinters{PrintIdentify, PrintPacket, PrintSmart, PrintReason});
+    JsonClose();
 }
 
 void AddJsonFailure(const char* source, const FailureLine& failure)
 {
-    if (failureCount == kMaxKept) {
-        ++failuresNotKept;
+    if (failureCount == kMaxJsonListed) {
+        ++leftOut.failures;
         return;
     }
     failures[failureCount++] = KeptFailure{source, failure};
 }
 
-void AddJsonError(const char* source, long line, const char* message)
+void AddJsonError(const char* source, LineNumber line, const char* message)
 {
-    if (errorCount == kMaxKept) {
-        ++errorsNotKept;
+    if (errorCount == kMaxJsonListed) {
+        ++leftOut.errors;
         return;
     }
     KeptError& kept = errors[errorCount++];
@@ -265,44 +259,29 @@ void AddJsonError(const char* source, long line, const char* message)
     std::snprintf(kept.message, sizeof kept.message, "%s", message);
 }
 
-void FinishJson()
+JsonLeftOut FinishJson()
 {
-    std::printf("%s], \"failures\": [", blockCount == 0 ? "" : "\n");
+    JsonClose();
+    JsonKey("failures");
+    JsonOpenArray(true);
     for (int i = 0; i < failureCount; ++i) {
-        const FailureLine& failure = failures[i].failure;
-        std::printf("%s\n{", i == 0 ? "" : ",");
-        Key("source");
-        String(failures[i].source);
-        std::printf(", \"line\": %ld, \"step\": \"%s\", ", failure.line, StepName(failure.step));
-        if (failure.step == FailedStep::CreateFile) {
-            Key("path");
-            String(failure.path);
-            std::printf(", ");
-        }
-        std::printf("\"error\": ");
-        if (failure.error < 0) {
-            std::printf("null");
-        } else {
-            std::printf("%ld", failure.error);
-        }
-        std::printf(", ");
-        Key("meaning");
-        String(FailureMeaning(failure));
-        std::printf("}");
+        PrintFailure(failures[i]);
     }
-    std::printf("%s], \"errors\": [", failureCount == 0 ? "" : "\n");
+    JsonClose();
+    JsonKey("errors");
+    JsonOpenArray(true);
     for (int i = 0; i < errorCount; ++i) {
-        std::printf("%s\n{", i == 0 ? "" : ",");
-        Key("source");
-        String(errors[i].source);
-        std::printf(", \"line\": %ld, ", errors[i].line);
-        Key("message");
-        String(errors[i].message);
-        std::printf("}");
+        PrintError(errors[i]);
     }
-    std::printf("%s]", errorCount == 0 ? "" : "\n");
-    if (errorsNotKept + failuresNotKept > 0) {
-        std::printf(", \"not_listed\": {\"failures\": %d, \"errors\": %d}", failuresNotKept, errorsNotKept);
+    JsonClose();
+    if (leftOut.failures + leftOut.errors > 0) {
+        JsonKey("not_listed");
+        JsonOpenObject();
+        Field("failures", leftOut.failures);
+        Field("errors", leftOut.errors);
+        JsonClose();
     }
-    std::printf("}\n");
+    JsonClose();
+    std::putchar('\n');
+    return leftOut;
 }

@@ -1,21 +1,27 @@
 // portdump-decode [--json] [FILE...]: says what the blocks in portdump's
-// output are. Exit status 0, 1 when the input had errors, 2 for a usage error.
+// output are. Exit status 0; 1 when the input had errors or the report is
+// not whole; 2 for a usage error.
 #include "decoded.h"
 #include "dump_parser.h"
+#include "input_lines.h"
 #include "json_report.h"
+#include "source_name.h"
+#include "text_input.h"
 #include "text_report.h"
 
 #include <cstdio>
 #include <cstring>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 namespace {
-
-constexpr int kLineSize = 1024;
 
 const char kUsage[] =
     "usage: portdump-decode [--json] [FILE...]\n"
     "Reads portdump's output from each FILE, or from standard input when there is none or FILE is -,\n"
-    "and says what each block is: IDENTIFY DEVICE data, SMART data, or unknown.\n";
+    "and says what each block is: IDENTIFY DEVICE or IDENTIFY PACKET DEVICE data, SMART data, or unknown.\n";
 
 struct Run {
     bool json;
@@ -45,12 +51,12 @@ void OnFailure(void* context, const FailureLine& failure)
     }
 }
 
-void ReportError(Run& run, long line, const char* message)
+void ReportError(Run& run, LineNumber line, const char* message)
 {
     run.anyError = true;
     std::fflush(stdout);
     if (line > 0) {
-        std::fprintf(stderr, "portdump-decode: %s:%ld: %s\n", run.source, line, message);
+        std::fprintf(stderr, "portdump-decode: %s:%lld: %s\n", run.source, line, message);
     } else {
         std::fprintf(stderr, "portdump-decode: %s: %s\n", run.source, message);
     }
@@ -59,38 +65,30 @@ void ReportError(Run& run, long line, const char* message)
     }
 }
 
-void OnError(void* context, long line, long, const char* message)
+void OnError(void* context, LineNumber line, LineNumber, const char* message)
 {
     ReportError(*static_cast<Run*>(context), line, message);
 }
 
-void DecodeInput(Run& run, std::FILE* input)
+void DecodeInput(Run& run, std::FILE* file)
 {
+    static TextInput input;  // large: kept off the stack
+    StartTextInput(input, file);
     DumpParser parser;
     StartParser(parser, ParserEvents{&run, OnBlock, OnFailure, OnError});
-    char line[kLineSize];
-    long number = 0;
-    while (std::fgets(line, sizeof line, input) != nullptr) {
-        ++number;
-        std::size_t length = std::strlen(line);
-        if (length > 0 && line[length - 1] == '\n') {
-            ParseLine(parser, line, length - 1, number);
-            continue;
-        }
-        if (std::feof(input)) {
-            ParseLine(parser, line, length, number);
-            break;
-        }
-        // Longer than any line of portdump's: skip the rest of it.
-        RejectLongLine(parser, number);
-        int c;
-        while ((c = std::fgetc(input)) != EOF && c != '\n') {
-        }
-    }
-    if (std::ferror(input)) {
-        ReportError(run, number + 1, "read error");
+    const LineNumber lines = ParseInput(input, parser);
+    if (std::ferror(file)) {
+        ReportError(run, lines + 1, "read error");
     }
     FinishInput(parser);
+}
+
+// Everything written reached its file: a full disk or a closed pipe is no
+// success.
+bool OutputWritten()
+{
+    const bool flushed = std::fflush(stdout) == 0 && !std::ferror(stdout);
+    return std::fclose(stdout) == 0 && flushed;
 }
 
 }  // namespace
@@ -114,6 +112,10 @@ int main(int argc, char* argv[])
         }
     }
 
+#ifdef _WIN32
+    // Binary, so that a 0x1A byte does not end the input and CRs reach the parser as they are.
+    _setmode(_fileno(stdin), _O_BINARY);
+#endif
     if (run.json) {
         StartJson();
     }
@@ -121,9 +123,9 @@ int main(int argc, char* argv[])
     char* const* sources = first < argc ? argv + first : kStandardInput;
     const int count = first < argc ? argc - first : 1;
     for (int i = 0; i < count; ++i) {
-        run.source = sources[i];
-        const bool standardInput = std::strcmp(run.source, "-") == 0;
-        std::FILE* input = standardInput ? stdin : std::fopen(run.source, "rb");
+        run.source = run.json ? JsonSourceName(sources[i]) : sources[i];
+        const bool standardInput = std::strcmp(sources[i], "-") == 0;
+        std::FILE* input = standardInput ? stdin : std::fopen(sources[i], "rb");
         if (input == nullptr) {
             ReportError(run, 0, "cannot open");
             continue;
@@ -133,8 +135,20 @@ int main(int argc, char* argv[])
             std::fclose(input);
         }
     }
+    bool whole = true;
     if (run.json) {
-        FinishJson();
+        const JsonLeftOut leftOut = FinishJson();
+        if (leftOut.failures + leftOut.errors > 0) {
+            std::fprintf(stderr,
+                         "portdump-decode: the JSON lists the first %d failures and %d errors; %lld failures and "
+                         "%lld errors more are left out (see \"not_listed\")\n",
+                         kMaxJsonListed, kMaxJsonListed, leftOut.failures, leftOut.errors);
+            whole = false;
+        }
     }
-    return run.anyError ? 1 : 0;
+    if (!OutputWritten()) {
+        std::fprintf(stderr, "portdump-decode: cannot write the report to standard output\n");
+        whole = false;
+    }
+    return run.anyError || !whole ? 1 : 0;
 }

@@ -1,15 +1,28 @@
 #include "smart.h"
 
-#include "block_kind.h"
+#include "ata_words.h"
+
+#include <algorithm>
+
+namespace {
+
+// Attribute 194 holds the temperature, older drives have it in 190: in the
+// low byte of the raw value, whatever the vendor keeps in the others.
+int TemperatureRank(int id)
+{
+    return id == 194 ? 2 : id == 190 ? 1 : 0;
+}
+
+}  // namespace
 
 void DecodeSmart(const unsigned char* block, SmartInfo& info)
 {
     info = SmartInfo{};
     info.revision = static_cast<int>(Word(block, 0));
+    int temperatureRank = 0;
     for (int i = 0; i < kSmartAttributes; ++i) {
-        // Twelve bytes each from byte 2: id, flags, current, worst, six raw
-        // bytes, one reserved.
-        const unsigned char* entry = block + 2 + 12 * static_cast<long>(i);
+        // Id, flags, current, worst, six raw bytes, one reserved.
+        const unsigned char* entry = SmartEntry(block, i);
         if (entry[0] == 0) {
             continue;
         }
@@ -21,53 +34,62 @@ void DecodeSmart(const unsigned char* block, SmartInfo& info)
         for (int byte = 5; byte >= 0; --byte) {
             attribute.raw = attribute.raw << 8 | entry[5 + byte];
         }
+        if (TemperatureRank(attribute.id) > temperatureRank) {
+            temperatureRank = TemperatureRank(attribute.id);
+            info.temperature = entry[5];
+        }
     }
     info.offlineCollectionStatus = block[362];
     info.selfTestStatus = block[363];
 }
 
+const NamedAttribute kAttributeNames[] = {
+    {1, "Raw read error rate"},
+    {2, "Throughput performance"},
+    {3, "Spin-up time"},
+    {4, "Start/stop count"},
+    {5, "Reallocated sectors"},
+    {7, "Seek error rate"},
+    {8, "Seek time performance"},
+    {9, "Power-on hours"},
+    {10, "Spin retry count"},
+    {11, "Calibration retry count"},
+    {12, "Power cycle count"},
+    {13, "Soft read error rate"},
+    {177, "Wear leveling count"},
+    {179, "Used reserved blocks"},
+    {181, "Program fail count"},
+    {182, "Erase fail count"},
+    {183, "Runtime bad blocks"},
+    {184, "End-to-end errors"},
+    {187, "Reported uncorrectable errors"},
+    {188, "Command timeouts"},
+    {189, "High fly writes"},
+    {190, "Airflow temperature"},
+    {191, "G-sense errors"},
+    {192, "Power-off retracts"},
+    {193, "Load cycle count"},
+    {194, "Temperature"},
+    {195, "Hardware ECC recovered"},
+    {196, "Reallocation events"},
+    {197, "Current pending sectors"},
+    {198, "Offline uncorrectable sectors"},
+    {199, "UDMA CRC errors"},
+    {200, "Multi-zone error rate"},
+    {201, "Soft read errors"},
+    {202, "Data address mark errors"},
+    {235, "Power recovery count"},
+    {241, "Total LBAs written"},
+    {242, "Total LBAs read"},
+};
+const int kAttributeNameCount = sizeof kAttributeNames / sizeof kAttributeNames[0];
+
 const char* AttributeName(int id)
 {
-    switch (id) {
-    case 1: return "Raw read error rate";
-    case 2: return "Throughput performance";
-    case 3: return "Spin-up time";
-    case 4: return "Start/stop count";
-    case 5: return "Reallocated sectors";
-    case 7: return "Seek error rate";
-    case 8: return "Seek time performance";
-    case 9: return "Power-on hours";
-    case 10: return "Spin retry count";
-    case 11: return "Calibration retry count";
-    case 12: return "Power cycle count";
-    case 13: return "Soft read error rate";
-    case 177: return "Wear leveling count";
-    case 179: return "Used reserved blocks";
-    case 181: return "Program fail count";
-    case 182: return "Erase fail count";
-    case 183: return "Runtime bad blocks";
-    case 184: return "End-to-end errors";
-    case 187: return "Reported uncorrectable errors";
-    case 188: return "Command timeouts";
-    case 189: return "High fly writes";
-    case 190: return "Airflow temperature";
-    case 191: return "G-sense errors";
-    case 192: return "Power-off retracts";
-    case 193: return "Load cycle count";
-    case 194: return "Temperature";
-    case 195: return "Hardware ECC recovered";
-    case 196: return "Reallocation events";
-    case 197: return "Current pending sectors";
-    case 198: return "Offline uncorrectable sectors";
-    case 199: return "UDMA CRC errors";
-    case 200: return "Multi-zone error rate";
-    case 201: return "Soft read errors";
-    case 202: return "Data address mark errors";
-    case 235: return "Power recovery count";
-    case 241: return "Total LBAs written";
-    case 242: return "Total LBAs read";
-    default: return nullptr;
-    }
+    const NamedAttribute* end = kAttributeNames + kAttributeNameCount;
+    const NamedAttribute* named =
+        std::find_if(kAttributeNames, end, [id](const NamedAttribute& attribute) { return attribute.id == id; });
+    return named != end ? named->name : nullptr;
 }
 
 const char* OfflineCollectionText(int status)

@@ -1,5 +1,7 @@
 #include "text_report.h"
 
+#include "report_terms.h"
+
 #include <cstdio>
 
 namespace {
@@ -9,36 +11,49 @@ const char* YesNo(bool value)
     return value ? "yes" : "no";
 }
 
+// The longest label, "Offline collection", and a blank after it.
+constexpr int kLabelWidth = 20;
+
 void Label(const char* label)
 {
-    std::printf("  %-18s", label);
+    std::printf("  %-*s", kLabelWidth, label);
 }
 
-void PrintHeading(const DecodedBlock& block, const char* kind, const char* checksum)
+// Writes `text` with the bytes a terminal would act on as \xNN: control
+// bytes, and in an ATA string (ASCII by definition) any byte outside ASCII.
+void PrintShown(const char* text, bool ascii)
 {
-    std::printf("== %s", block.source);
+    for (; *text != '\0'; ++text) {
+        const unsigned char c = static_cast<unsigned char>(*text);
+        if (c < 0x20 || c == 0x7F || (ascii && c > 0x7F)) {
+            std::printf("\\x%02x", c);
+        } else {
+            std::putchar(c);
+        }
+    }
+}
+
+void PrintAtaString(const char* label, const char* text)
+{
+    Label(label);
+    PrintShown(text, true);
+    std::printf("\n");
+}
+
+void PrintHeading(const DecodedBlock& block)
+{
+    std::printf("== ");
+    PrintShown(block.source, false);
     if (block.port != kNoPort) {
         std::printf(", port %d", block.port);
     }
-    std::printf(" (line %ld): %s, checksum %s\n", block.line, kind, checksum);
-}
-
-const char* ChecksumText(Checksum checksum)
-{
-    switch (checksum) {
-    case Checksum::Correct:
-        return "correct";
-    case Checksum::Incorrect:
-        return "INCORRECT (decoded anyway: the data may be damaged)";
-    case Checksum::Absent:
-        break;
-    }
-    return "absent";
+    std::printf(" (line %lld): %s, checksum %s\n", block.line, KindTerm(block.kind.kind).text,
+                ChecksumTerm(block.kind.checksum).text);
 }
 
 void PrintFeature(const char* name, Feature feature)
 {
-    std::printf("    %-16s%-11s%s\n", name, YesNo(feature.supported), YesNo(feature.enabled));
+    std::printf("    %-*s%-11s%s\n", kLabelWidth - 2, name, YesNo(feature.supported), YesNo(feature.enabled));
 }
 
 void PrintVersions(const IdentifyInfo& info)
@@ -55,18 +70,14 @@ void PrintVersions(const IdentifyInfo& info)
     std::printf("%s\n", any ? "" : "not reported");
 
     Label("Transport");
-    if (info.transport == kNotReported) {
-        std::printf("not reported\n");
-    } else {
-        std::printf("%s", info.transport == 0 ? "parallel" : info.transport == 1 ? "serial" : "other");
-        for (int bit = 0; info.transport == 1 && bit < 12; ++bit) {
-            const char* name = SerialTransportName(bit);
-            if ((info.transportVersions >> bit & 1) != 0 && name != nullptr) {
-                std::printf(", %s", name);
-            }
+    std::printf("%s", TransportTerm(info.transport).text);
+    for (int bit = 0; info.transport == 1 && bit < 12; ++bit) {
+        const char* name = SerialTransportName(bit);
+        if ((info.transportVersions >> bit & 1) != 0 && name != nullptr) {
+            std::printf(", %s", name);
         }
-        std::printf("\n");
     }
+    std::printf("\n");
 
     static const char* const kSpeeds[] = {"1.5", "3.0", "6.0"};
     Label("SATA signalling");
@@ -78,14 +89,30 @@ void PrintVersions(const IdentifyInfo& info)
     std::printf("%s\n", info.sataGenerations == 0 ? "not reported" : "");
 }
 
+void PrintStrings(const DeviceStrings& strings)
+{
+    PrintAtaString("Model", strings.model);
+    PrintAtaString("Serial", strings.serial);
+    PrintAtaString("Firmware", strings.firmware);
+}
+
+void PrintPacket(const PacketInfo& info)
+{
+    PrintStrings(info.strings);
+    Label("Device type");
+    const char* type = PacketDeviceTypeName(info.deviceType);
+    if (type != nullptr) {
+        std::printf("%s\n", type);
+    } else {
+        std::printf("other (type %02xh)\n", info.deviceType);
+    }
+    Label("Removable media");
+    std::printf("%s\n", YesNo(info.removable));
+}
+
 void PrintIdentify(const IdentifyInfo& info)
 {
-    Label("Model");
-    std::printf("%s\n", info.model);
-    Label("Serial");
-    std::printf("%s\n", info.serial);
-    Label("Firmware");
-    std::printf("%s\n", info.firmware);
+    PrintStrings(info.strings);
     Label("Capacity");
     std::printf("%llu bytes = %.1f GB = %.1f GiB\n", info.capacityBytes, static_cast<double>(info.capacityBytes) / 1e9,
                 static_cast<double>(info.capacityBytes) / (1024.0 * 1024.0 * 1024.0));
@@ -97,12 +124,11 @@ void PrintIdentify(const IdentifyInfo& info)
     Label("Sector size");
     std::printf("%u bytes logical, %u bytes physical\n", info.logicalSectorSize, info.physicalSectorSize);
     Label("Rotation");
-    if (info.rotationRate == 1) {
-        std::printf("solid state\n");
-    } else if (info.rotationRate == kNotReported) {
-        std::printf("not reported\n");
-    } else {
+    const Term rotation = RotationTerm(info.rotationRate);
+    if (rotation.text == nullptr) {
         std::printf("%d rpm\n", info.rotationRate);
+    } else {
+        std::printf("%s\n", rotation.text);
     }
     Label("Form factor");
     const char* formFactor = FormFactorName(info.formFactor);
@@ -116,16 +142,16 @@ void PrintIdentify(const IdentifyInfo& info)
     }
     Label("World wide name");
     std::printf("%s\n", info.wwn[0] != '\0' ? info.wwn : "none");
-    std::printf("  %-18s%-11s%s\n", "Feature set", "supported", "enabled");
-    PrintFeature("SMART", info.smart);
-    PrintFeature("Security", info.security);
-    std::printf("    %-16s%s, %s\n", "", info.securityLocked ? "locked" : "not locked",
-                info.securityFrozen ? "frozen" : "not frozen");
-    PrintFeature("Write cache", info.writeCache);
-    PrintFeature("Look-ahead", info.lookAhead);
-    PrintFeature("48-bit address", info.lba48);
-    PrintFeature("APM", info.apm);
-    PrintFeature("TRIM", info.trim);
+    Label("Feature set");
+    std::printf("%-11s%s\n", "supported", "enabled");
+    for (int i = 0; i < kFeatureTermCount; ++i) {
+        const FeatureTerm& term = kFeatureTerms[i];
+        PrintFeature(term.name.text, info.*term.feature);
+        if (term.feature == &IdentifyInfo::security) {
+            std::printf("    %-*s%s, %s\n", kLabelWidth - 2, "", info.securityLocked ? "locked" : "not locked",
+                        info.securityFrozen ? "frozen" : "not frozen");
+        }
+    }
 }
 
 void PrintSmart(const SmartInfo& info)
@@ -134,54 +160,54 @@ void PrintSmart(const SmartInfo& info)
     std::printf("0x%02x: %s\n", info.offlineCollectionStatus, OfflineCollectionText(info.offlineCollectionStatus));
     Label("Self-test");
     std::printf("0x%02x: %s\n", info.selfTestStatus, SelfTestText(info.selfTestStatus));
+    Label("Temperature");
+    if (info.temperature != 0) {
+        std::printf("%d degrees Celsius\n", info.temperature);
+    } else {
+        std::printf("not reported\n");
+    }
     Label("Thresholds");
     std::printf("not in this block (SMART READ THRESHOLDS answers them)\n");
-    std::printf("  %3s  %-30s %6s %7s %5s  %s\n", "ID", "Name", "Flags", "Current", "Worst", "Raw");
+    std::printf("  %3s  %-*s %6s %7s %5s  %s\n", "ID", kAttributeNameWidth, "Name", "Flags", "Current", "Worst", "Raw");
     for (int i = 0; i < info.attributeCount; ++i) {
         const SmartAttribute& attribute = info.attributes[i];
         const char* name = AttributeName(attribute.id);
-        std::printf("  %3d  %-30s 0x%04x %7d %5d  %llu\n", attribute.id, name != nullptr ? name : "(vendor specific)",
+        std::printf("  %3d  %-*s 0x%04x %7d %5d  %llu\n", attribute.id, kAttributeNameWidth,
+                    name != nullptr ? name : "(vendor specific)",
                     attribute.flags, attribute.current, attribute.worst, attribute.raw);
     }
+}
+
+void PrintReason(const char* reason)
+{
+    Label("Why");
+    std::printf("%s\n", reason);
 }
 
 }  // namespace
 
 void PrintTextBlock(const DecodedBlock& block)
 {
-    const char* checksum = ChecksumText(block.kind.checksum);
-    switch (block.kind.kind) {
-    case BlockKind::Identify:
-        PrintHeading(block, "IDENTIFY DEVICE", checksum);
-        PrintIdentify(block.identify);
-        break;
-    case BlockKind::Smart:
-        PrintHeading(block, "SMART data", checksum);
-        PrintSmart(block.smart);
-        break;
-    case BlockKind::Unknown:
-        PrintHeading(block, "unknown", checksum);
-        Label("Why");
-        std::printf("%s\n", block.kind.reason);
-        break;
-    }
+    PrintHeading(block);
+    PrintBlockBody(block, BlockPrinters{PrintIdentify, PrintPacket, PrintSmart, PrintReason});
     std::printf("\n");
 }
 
 void PrintTextFailure(const char* source, const FailureLine& failure)
 {
-    std::printf("== %s (line %ld): ", source, failure.line);
-    switch (failure.step) {
-    case FailedStep::Usage:
-        std::printf("usage message\n");
-        break;
-    case FailedStep::DefineDosDevice:
-        std::printf("DefineDosDevice failed, error %ld\n", failure.error);
-        break;
-    case FailedStep::CreateFile:
-        std::printf("CreateFile(%s) failed, error %ld\n", failure.path, failure.error);
-        break;
+    std::printf("== ");
+    PrintShown(source, false);
+    std::printf(" (line %lld): ", failure.line);
+    std::printf("%s", StepTerm(failure.step).text);
+    if (failure.step == FailedStep::CreateFile) {
+        std::printf("(");
+        PrintShown(failure.path, false);
+        std::printf(")");
     }
+    if (failure.step != FailedStep::Usage) {
+        std::printf(" failed, error %lld", failure.error);
+    }
+    std::printf("\n");
     Label("Meaning");
     std::printf("%s\n\n", FailureMeaning(failure));
 }

@@ -1,6 +1,7 @@
 #include "block_dump.h"
 
-#include <cctype>
+#include "dump_format.h"
+
 #include <cstdio>
 
 void DumpBlock(const unsigned char* data, int length)
@@ -8,9 +9,9 @@ void DumpBlock(const unsigned char* data, int length)
     static const char kHexDigits[] = "0123456789abcdef";
     // The line as "%03x: %s %s\n" prints it: an offset of three to eight
     // digits, ": ", sixteen "xx " items, a blank, sixteen characters, "\n".
-    char line[8 + 2 + 16 * 3 + 1 + 16 + 1];
+    char line[8 + 2 + kDumpBytesPerLine * 3 + 1 + kDumpBytesPerLine + 1];
 
-    for (int lineStart = 0; lineStart < length; lineStart += 16) {
+    for (int lineStart = 0; lineStart < length; lineStart += kDumpBytesPerLine) {
         const unsigned offset = static_cast<unsigned>(lineStart);
         int digits = 3;
         while (digits < 8 && (offset >> (4 * digits)) != 0) {
@@ -22,7 +23,7 @@ void DumpBlock(const unsigned char* data, int length)
         }
         *out++ = ':';
         *out++ = ' ';
-        const int count = length - lineStart < 16 ? length - lineStart : 16;
+        const int count = length - lineStart < kDumpBytesPerLine ? length - lineStart : kDumpBytesPerLine;
         const unsigned char* bytes = data + lineStart;
         for (int i = 0; i < count; ++i) {
             *out++ = kHexDigits[bytes[i] >> 4];
@@ -31,8 +32,7 @@ void DumpBlock(const unsigned char* data, int length)
         }
         *out++ = ' ';
         for (int i = 0; i < count; ++i) {
-            // Only ASCII letters and digits: the program never leaves the "C" locale.
-            *out++ = std::isalnum(bytes[i]) ? static_cast<char>(bytes[i]) : '.';
+            *out++ = DumpCharacter(bytes[i]);
         }
         *out++ = '\n';
         std::fwrite(line, 1, static_cast<std::size_t>(out - line), stdout);

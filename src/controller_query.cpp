@@ -99,10 +99,10 @@ void QueryController(int controller)
             DWORD returned = 0;
             if (DeviceIoControl(device, IOCTL_SCSI_MINIPORT, &request, sizeof request, &request, sizeof request,
                                 &returned, nullptr)) {
-                std::printf("Port %d\n", port);
+                std::printf(DUMP_PORT_LINE_FORMAT, port);
                 std::fflush(stdout);
                 DumpBlock(request.Data, sizeof request.Data);
-                std::printf("-----------------------------------------\n");
+                std::printf(DUMP_SEPARATOR "\n");
                 std::fflush(stdout);
             }
         }

@@ -1,37 +1,10 @@
 // portdump-decode as a user runs it: its output, stderr and exit status.
-#include "parse_helpers.h"
-#include "read_file.h"
-#include "run_program.h"
+#include "constructed_blocks.h"
+#include "program_helpers.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <string>
-
 namespace {
-
-const std::string kDecoder = DECODER_PATH;
-const std::string kHere = DECODE_TEST_DIR;
-
-std::string BlockAsPortdumpOutput(const std::string& file)
-{
-    const std::string bytes = ReadFile(kHere + "/data/" + file);
-    EXPECT_EQ(bytes.size(), 512u);
-    return PortText(0, reinterpret_cast<const unsigned char*>(bytes.data()));
-}
-
-// A file that holds `text`, removed again at the end of the test.
-struct TextFile {
-    std::string path;
-    explicit TextFile(const std::string& text, const char* name)
-        : path(std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/portdump_decode_" + name)
-    {
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        std::fwrite(text.data(), 1, text.size(), file);
-        std::fclose(file);
-    }
-    ~TextFile() { std::remove(path.c_str()); }
-};
 
 TEST(DecodeProgram, JsonOfARealBlockIsTheDocumentWrittenByHand)
 {
@@ -56,15 +29,53 @@ TEST(DecodeProgram, TextForAPersonWithSourceAndPort)
     const std::string heading = "== " GOLDEN_DIR "/portdump_3512.out, port 0 (line 2): IDENTIFY DEVICE, checksum correct\n";
     EXPECT_EQ(run.out.substr(0, heading.size()), heading);
     // 156301488 sectors of 512 bytes.
-    EXPECT_NE(run.out.find("\n  Model             PORTDUMP EMULATED SATA 80\n"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("\n  Capacity          80026361856 bytes = 80.0 GB = 74.5 GiB\n"), std::string::npos);
-    EXPECT_NE(run.out.find("\n  Sectors           156301488 (48-bit), 156301488 (28-bit)\n"), std::string::npos);
+    EXPECT_NE(run.out.find("\n  Model               PORTDUMP EMULATED SATA 80\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\n  Capacity            80026361856 bytes = 80.0 GB = 74.5 GiB\n"), std::string::npos);
+    EXPECT_NE(run.out.find("\n  Sectors             156301488 (48-bit), 156301488 (28-bit)\n"), std::string::npos);
 
     const ProgramRun smart = RunProgram(kDecoder, {}, BlockAsPortdumpOutput("smart-SAMSUNG_HD501LJ.bin"));
-    EXPECT_NE(smart.out.find("SMART data, checksum correct"), std::string::npos) << smart.out;
-    EXPECT_NE(smart.out.find("\n  Thresholds        not in this block"), std::string::npos);
+    // Bytes 362 and 363 are zero: no collection yet, no self-test error.
+    EXPECT_NE(smart.out.find("SMART data, checksum correct\n"
+                             "  Offline collection  0x00: never started\n"
+                             "  Self-test           0x00: last self-test completed without error, or none was run\n"
+                             "  Temperature         47 degrees Celsius\n"
+                             "  Thresholds          not in this block"),
+              std::string::npos)
+        << smart.out;
     // Attribute 194: current 97, worst 88, raw 2f 00 00 00 00 00 (47 degrees).
     EXPECT_NE(smart.out.find("  194  Temperature                    0x0022      97    88  47\n"), std::string::npos);
+}
+
+TEST(DecodeProgram, PacketDeviceAndSsdSmartData)
+{
+    const ConstructedBlock drive = PacketDeviceBlock();
+    const ConstructedBlock ssd = SsdSmartBlock();
+    const std::string text = PortText(1, drive.bytes) + PortText(2, ssd.bytes);
+    const ProgramRun json = RunProgram(kDecoder, {"--json"}, text);
+    EXPECT_EQ(json.status, 0);
+    EXPECT_NE(json.out.find("{\"source\": \"-\", \"port\": 1, \"line\": 2, \"kind\": \"identify_packet\", "
+                            "\"checksum\": \"correct\", \"identify_packet\": {\"model\": \"PORTDUMP DVD-ROM DRIVE\", "
+                            "\"serial\": \"PDCD0001\", \"firmware\": \"1.02\", \"device_type\": \"CD/DVD\", "
+                            "\"removable\": true}},\n"),
+              std::string::npos)
+        << json.out;
+    EXPECT_NE(json.out.find("{\"id\": 225, \"name\": null, \"flags\": 0, \"current\": 200, \"worst\": 200, "
+                            "\"raw\": 127906}"),
+              std::string::npos);
+    EXPECT_NE(json.out.find("\"offline_collection_status\": 130, \"self_test_status\": 0, \"temperature_celsius\": 39, "
+                            "\"thresholds_included\": false}}"),
+              std::string::npos);
+
+    const ProgramRun run = RunProgram(kDecoder, {}, text);
+    EXPECT_EQ(run.out.substr(0, run.out.find("== -, port 2")),
+              "== -, port 1 (line 2): IDENTIFY PACKET DEVICE, checksum correct\n"
+              "  Model               PORTDUMP DVD-ROM DRIVE\n"
+              "  Serial              PDCD0001\n"
+              "  Firmware            1.02\n"
+              "  Device type         CD/DVD\n"
+              "  Removable media     yes\n\n");
+    EXPECT_NE(run.out.find("    5  Reallocated sectors            0x0002     255   255  3\n"), std::string::npos)
+        << run.out;
 }
 
 TEST(DecodeProgram, FailureLinesAreReportedWithTheirMeaning)
@@ -72,7 +83,7 @@ TEST(DecodeProgram, FailureLinesAreReportedWithTheirMeaning)
     const ProgramRun run = RunProgram(kDecoder, {GOLDEN_DIR "/portdump_31.out"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "== " GOLDEN_DIR "/portdump_31.out (line 1): CreateFile(\\\\.\\Scsi31:) failed, error 2\n"
-                       "  Meaning           file not found: no SCSI port of that number, or no SiliconImage driver "
+                       "  Meaning             file not found: no SCSI port of that number, or no SiliconImage driver "
                        "for that model\n\n");
 }
 

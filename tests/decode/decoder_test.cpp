@@ -1,5 +1,6 @@
 // The decoders on blocks whose contents are known: the emulated machine's and
 // the Wine stand-in driver's invented disks, and real blocks made damaged.
+#include "constructed_blocks.h"
 #include "decoded.h"
 #include "parse_helpers.h"
 #include "read_file.h"
@@ -38,9 +39,9 @@ void ExpectDisks(const std::vector<DecodedBlock>& decoded, const std::vector<Dis
         EXPECT_EQ(block.port, disks[i].port);
         ASSERT_EQ(block.kind.kind, BlockKind::Identify);
         EXPECT_EQ(block.kind.checksum, Checksum::Correct);
-        EXPECT_STREQ(identify.model, disks[i].model);
-        EXPECT_STREQ(identify.serial, disks[i].serial);
-        EXPECT_STREQ(identify.firmware, disks[i].firmware);
+        EXPECT_STREQ(identify.strings.model, disks[i].model);
+        EXPECT_STREQ(identify.strings.serial, disks[i].serial);
+        EXPECT_STREQ(identify.strings.firmware, disks[i].firmware);
         EXPECT_TRUE(identify.lba48.supported);
         EXPECT_EQ(identify.lba48Sectors, disks[i].sectors);
         EXPECT_EQ(identify.lba28Sectors, disks[i].sectors < 0x0FFFFFFF ? disks[i].sectors : 0x0FFFFFFF);
@@ -114,6 +115,130 @@ TEST(Classification, ChecksumsAndKinds)
     EXPECT_NE(std::strstr(none.reason, "all zero"), nullptr);
 }
 
+TEST(Classification, SmartDataWhateverItsValues)
+{
+    // Current values of 0, 200 and 255, which no range rule allows.
+    ConstructedBlock ssd = SsdSmartBlock();
+    Classification kind = ClassifyBlock(ssd.bytes);
+    EXPECT_EQ(kind.kind, BlockKind::Smart);
+    EXPECT_EQ(kind.checksum, Checksum::Correct);
+
+    // A SMART READ THRESHOLDS answer has the same table of ids, with a
+    // threshold and ten reserved bytes in each entry.
+    for (const char* name : {"smartthr-SAMSUNG_HD501LJ.bin", "smartthr-Maxtor_96147H8.bin"}) {
+        const RealBlock thresholds(name);
+        kind = ClassifyBlock(thresholds.bytes);
+        EXPECT_EQ(kind.kind, BlockKind::Unknown) << name;
+        EXPECT_STREQ(kind.reason, "SMART thresholds (SMART READ THRESHOLDS), not SMART data");
+    }
+
+    // Without its checksum the table alone does not make SMART data.
+    ssd.bytes[511] = 0;
+    EXPECT_EQ(ClassifyBlock(ssd.bytes).kind, BlockKind::Unknown);
+    // Nor with a reserved byte set (bytes 377-385).
+    ssd = SsdSmartBlock();
+    ssd.bytes[380] = 1;
+    PutChecksum(ssd);
+    EXPECT_EQ(ClassifyBlock(ssd.bytes).kind, BlockKind::Unknown);
+    // Nor with an id twice.
+    ssd = SsdSmartBlock();
+    ssd.bytes[2 + 12] = 3;
+    PutChecksum(ssd);
+    EXPECT_EQ(ClassifyBlock(ssd.bytes).kind, BlockKind::Unknown);
+}
+
+TEST(SmartFields, ConstructedSsdTableDecodedByHand)
+{
+    const ConstructedBlock ssd = SsdSmartBlock();
+    SmartInfo info;
+    DecodeSmart(ssd.bytes, info);
+    EXPECT_EQ(info.revision, 5);
+    ASSERT_EQ(info.attributeCount, 11);
+    const int ids[] = {3, 4, 5, 9, 12, 190, 192, 194, 225, 232, 233};
+    for (int i = 0; i < 11; ++i) {
+        EXPECT_EQ(info.attributes[i].id, ids[i]);
+    }
+    EXPECT_EQ(info.attributes[0].current, 0);
+    EXPECT_EQ(info.attributes[2].current, 255);
+    EXPECT_EQ(info.attributes[2].raw, 3u);
+    EXPECT_EQ(info.attributes[3].raw, 2651u);  // 0a5bh power-on hours
+    EXPECT_EQ(info.attributes[5].flags, 0x0022u);
+    EXPECT_EQ(info.attributes[5].worst, 40);
+    EXPECT_EQ(info.attributes[7].raw, 133145165863ull);  // 00 1f 00 12 00 27h: 31 * 2^32 + 18 * 2^16 + 39
+    EXPECT_EQ(info.attributes[8].current, 200);
+    EXPECT_EQ(info.attributes[8].raw, 127906u);  // 01f3a2h
+    EXPECT_EQ(info.attributes[9].flags, 3u);
+    EXPECT_EQ(info.offlineCollectionStatus, 0x82);
+    EXPECT_STREQ(OfflineCollectionText(info.offlineCollectionStatus), "completed without error");
+    EXPECT_EQ(info.selfTestStatus, 0);
+    // 194's low raw byte, 27h, not 190's 2dh (45) before it.
+    EXPECT_EQ(info.temperature, 39);
+}
+
+TEST(SmartFields, TemperatureFrom194Else190)
+{
+    SmartInfo info;
+    ConstructedBlock ssd = SsdSmartBlock();
+    ssd.bytes[2 + 12 * 7] = 230;  // 194 becomes a vendor's attribute
+    DecodeSmart(ssd.bytes, info);
+    EXPECT_EQ(info.temperature, 45);
+    ssd.bytes[2 + 12 * 5 + 5] = 0;  // 190 says 0: no reading
+    DecodeSmart(ssd.bytes, info);
+    EXPECT_EQ(info.temperature, 0);
+
+    DecodeSmart(RealBlock("smart-SAMSUNG_HD501LJ.bin").bytes, info);
+    EXPECT_EQ(info.temperature, 47);  // 194's raw 2f 00 00 00 00 00
+    DecodeSmart(RealBlock("smart-Maxtor_96147H8.bin").bytes, info);
+    EXPECT_EQ(info.temperature, 0) << "neither 190 nor 194";
+}
+
+TEST(SmartFields, AttributeNamesFitTheirColumnOnce)
+{
+    for (int i = 0; i < kAttributeNameCount; ++i) {
+        const NamedAttribute& named = kAttributeNames[i];
+        EXPECT_LE(std::strlen(named.name), static_cast<std::size_t>(kAttributeNameWidth)) << named.id;
+        EXPECT_TRUE(named.id > 0 && named.id < 256) << named.id;
+        for (int j = 0; j < i; ++j) {
+            EXPECT_NE(kAttributeNames[j].id, named.id) << named.name << " and " << kAttributeNames[j].name;
+        }
+    }
+    EXPECT_STREQ(AttributeName(194), "Temperature");
+    EXPECT_EQ(AttributeName(225), nullptr);
+}
+
+TEST(Classification, PacketDevices)
+{
+    ConstructedBlock drive = PacketDeviceBlock();
+    Classification kind = ClassifyBlock(drive.bytes);
+    EXPECT_EQ(kind.kind, BlockKind::IdentifyPacket);
+    EXPECT_EQ(kind.checksum, Checksum::Correct);
+    PacketInfo info;
+    DecodeIdentifyPacket(drive.bytes, info);
+    EXPECT_STREQ(info.strings.model, "PORTDUMP DVD-ROM DRIVE");
+    EXPECT_STREQ(info.strings.serial, "PDCD0001");
+    EXPECT_STREQ(info.strings.firmware, "1.02");
+    EXPECT_EQ(info.deviceType, 5);
+    EXPECT_STREQ(PacketDeviceTypeName(info.deviceType), "CD/DVD");
+    EXPECT_TRUE(info.removable);
+
+    // An older drive without the integrity word, and a blank serial.
+    drive = PacketDeviceBlock(0x8140);  // a tape drive, fixed
+    PutAtaString(drive, 10, 10, "");
+    drive.bytes[510] = drive.bytes[511] = 0;
+    kind = ClassifyBlock(drive.bytes);
+    EXPECT_EQ(kind.kind, BlockKind::IdentifyPacket);
+    EXPECT_EQ(kind.checksum, Checksum::Absent);
+    DecodeIdentifyPacket(drive.bytes, info);
+    EXPECT_STREQ(PacketDeviceTypeName(info.deviceType), "tape");
+    EXPECT_FALSE(info.removable);
+
+    // 848Ah in word 0 is a CompactFlash card's: an ATA device.
+    drive = PacketDeviceBlock(0x848A);
+    EXPECT_EQ(ClassifyBlock(drive.bytes).kind, BlockKind::Identify);
+    // An ATA disk stays a disk.
+    EXPECT_EQ(ClassifyBlock(RealBlock("ST3160023AS.bin").bytes).kind, BlockKind::Identify);
+}
+
 TEST(IdentifyStrings, PaddingOfBlanksAndNulsIsTrimmed)
 {
     RealBlock block("WDC_WD5000AAKS-00TMA0.bin");
@@ -125,9 +250,9 @@ TEST(IdentifyStrings, PaddingOfBlanksAndNulsIsTrimmed)
     }
     IdentifyInfo info;
     DecodeIdentify(block.bytes, info);
-    EXPECT_STREQ(info.serial, "WD-WCAPW0493929");
-    EXPECT_STREQ(info.model, "WDC WD5000AAKS-00TMA0");
-    EXPECT_STREQ(info.firmware, "12.01C01");
+    EXPECT_STREQ(info.strings.serial, "WD-WCAPW0493929");
+    EXPECT_STREQ(info.strings.model, "WDC WD5000AAKS-00TMA0");
+    EXPECT_STREQ(info.strings.firmware, "12.01C01");
 }
 
 TEST(IdentifyFields, SectorSizesFromWord106)

@@ -1,6 +1,7 @@
 // Prints a 512-byte file as portdump prints a port's answer: port line, dump,
 // separator.
 #include "block_dump.h"
+#include "dump_format.h"
 
 #include <cstdio>
 
@@ -13,8 +14,8 @@ int main(int argc, char* argv[])
         return 1;
     }
     std::fclose(file);
-    std::printf("Port 1\n");
+    std::printf(DUMP_PORT_LINE_FORMAT, 1);
     DumpBlock(block, sizeof block);
-    std::printf("-----------------------------------------\n");
+    std::printf(DUMP_SEPARATOR "\n");
     return 0;
 }

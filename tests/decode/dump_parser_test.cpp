@@ -98,7 +98,7 @@ struct Damage {
     const char* name;
     int line;
     std::string (*damage)(const std::string& original, const std::vector<std::string>& lines);
-    long errorLine;      // 0: the damaged line
+    LineNumber errorLine;  // 0: the damaged line
     const char* message;  // a part of the first error
     unsigned errors;      // the lines after a cut make errors of their own
 };
@@ -132,11 +132,11 @@ INSTANTIATE_TEST_SUITE_P(
     EachKind, DamagedInput,
     testing::Values(
         Damage{"MissingLine", 5, [](const std::string&, const std::vector<std::string>&) { return std::string(); }, 6,
-               "offset 030 is missing", 1},
+               "line 030 missing", 1},
         Damage{"RepeatedLine", 6, [](const std::string&, const std::vector<std::string>& l) { return l[4]; }, 0,
-               "offset 030 is repeated", 1},
+               "line 030 repeated", 1},
         Damage{"OutOfOrder", 6, [](const std::string&, const std::vector<std::string>& l) { return l[2]; }, 0,
-               "offset 010 is out of order", 1},
+               "line 010 out of order (line 040 expected)", 1},
         Damage{"FifteenPairs", 9,
                [](const std::string& s, const std::vector<std::string>&) { return s.substr(0, 5) + s.substr(8); }, 0,
                "15 hex pairs", 1},
@@ -177,9 +177,112 @@ TEST(DumpParser, CutShortAtTheEndAndHeadlessBlocks)
     parsed = Parse(JoinLines(lines) + DumpText(blocks.second));
     ASSERT_EQ(parsed.errors.size(), 1u);
     EXPECT_EQ(parsed.errors[0].line, 1);
-    EXPECT_NE(parsed.errors[0].message.find("offset 000 is missing"), std::string::npos);
+    EXPECT_EQ(parsed.errors[0].message, "line 000 missing");
     ASSERT_EQ(parsed.blocks.size(), 1u);
     EXPECT_EQ(parsed.blocks[0].line, 29);
+}
+
+// Lines of port 0's block (the dump's lines 2 to 33) moved about: one error
+// that names the fault, the block not decoded, port 1's block (the lines
+// after) decoded with its right line number.
+struct Moved {
+    const char* name;
+    std::vector<std::string> (*move)(std::vector<std::string> lines);
+    LineNumber errorLine;
+    const char* message;
+};
+
+void PrintTo(const Moved& moved, std::ostream* out)
+{
+    *out << moved.name;
+}
+
+class MovedLines : public testing::TestWithParam<Moved> {};
+
+TEST_P(MovedLines, OneErrorNamesTheRealFault)
+{
+    const Moved& moved = GetParam();
+    const Blocks blocks;
+    const std::vector<std::string> lines =
+        moved.move(SplitLines(PortText(0, blocks.first) + PortText(1, blocks.second)));
+    const Parsed parsed = Parse(JoinLines(lines));
+    ASSERT_EQ(parsed.errors.size(), 1u) << parsed.errors[1].message;
+    EXPECT_EQ(parsed.errors[0].message, moved.message);
+    EXPECT_EQ(parsed.errors[0].line, moved.errorLine);
+    EXPECT_EQ(parsed.errors[0].blockLine, 2);
+    ASSERT_EQ(parsed.blocks.size(), 1u);
+    EXPECT_EQ(parsed.blocks[0].port, 1);
+    EXPECT_EQ(parsed.blocks[0].line, static_cast<LineNumber>(lines.size()) - 32);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachFault, MovedLines,
+    testing::Values(
+        Moved{"First000Repeated",
+              [](std::vector<std::string> l) {
+                  l.insert(l.begin() + 2, l[1]);
+                  return l;
+              },
+              3, "line 000 repeated"},
+        Moved{"Last1f0Repeated",
+              [](std::vector<std::string> l) {
+                  l.insert(l.begin() + 33, l[32]);
+                  return l;
+              },
+              34, "line 1f0 repeated"},
+        Moved{"Last1f0RepeatedAfterABlankLine",
+              [](std::vector<std::string> l) {
+                  l.insert(l.begin() + 33, {"", l[32]});
+                  return l;
+              },
+              35, "line 1f0 repeated"},
+        Moved{"TwoLinesSwapped",
+              [](std::vector<std::string> l) {
+                  std::swap(l[3], l[4]);  // 020 and 030
+                  return l;
+              },
+              4, "lines 020 and 030 out of order"},
+        Moved{"LastTwoSwapped",
+              [](std::vector<std::string> l) {
+                  std::swap(l[31], l[32]);  // 1e0 and 1f0
+                  return l;
+              },
+              32, "lines 1e0 and 1f0 out of order"},
+        Moved{"TwoLinesMissing",
+              [](std::vector<std::string> l) {
+                  l.erase(l.begin() + 3, l.begin() + 5);
+                  return l;
+              },
+              4, "line 020 missing"}),
+    [](const testing::TestParamInfo<Moved>& info) { return std::string(info.param.name); });
+
+TEST(DumpParser, ErrorNumbersAsPortdumpPrintsADword)
+{
+    // %d of a DWORD: 0xE0000235 is negative, 2^31 - 1 has ten digits.
+    const Parsed parsed = Parse("CreateFile(\\\\.\\Scsi0:)x GetLastError=-536870347\n"
+                                "DefineDosDevicex GetLastError=2147483647\n"
+                                "DefineDosDevicex GetLastError=-2147483648\n"
+                                "DefineDosDevicex GetLastError=2147483648\n"
+                                "DefineDosDevicex GetLastError=-2147483649\n"
+                                "DefineDosDevicex GetLastError=+5\n"
+                                "DefineDosDevicex GetLastError=--5\n");
+    ASSERT_EQ(parsed.failures.size(), 3u);
+    EXPECT_EQ(parsed.failures[0].error, -536870347);
+    EXPECT_STREQ(parsed.failures[0].path, "\\\\.\\Scsi0:");
+    EXPECT_EQ(parsed.failures[1].error, 2147483647);
+    EXPECT_EQ(parsed.failures[2].error, -2147483648LL);
+    ASSERT_EQ(parsed.errors.size(), 4u) << "no DWORD printed with %d";
+    EXPECT_EQ(parsed.errors[0].line, 4);
+}
+
+TEST(DumpParser, OffsetsPastThirtyOneBits)
+{
+    // Eight hex digits, as portdump prints offsets from 2^28 on: not a line
+    // of a block, rather than no dump line at all.
+    const Parsed parsed = Parse("ffffffff: 00\n-----------------------------------------\n80000000: 00\n");
+    ASSERT_EQ(parsed.errors.size(), 2u);
+    EXPECT_EQ(parsed.errors[0].message, "offset ffffffff is not a line of a 512-byte block");
+    EXPECT_EQ(parsed.errors[1].message, "offset 80000000 is not a line of a 512-byte block");
 }
 
 TEST(DumpParser, StrayLinesOutsideBlocksAreErrorsOfTheirOwn)

@@ -1,6 +1,7 @@
 // Real drives' blocks, turned into portdump's output and decoded, against
 // what two independent decoders say of the same bytes: hdparm --Istdin for
 // IDENTIFY data, libatasmart's skdump --load for SMART data.
+#include "constructed_blocks.h"
 #include "decoded.h"
 #include "parse_helpers.h"
 #include "read_file.h"
@@ -75,14 +76,10 @@ void ExpectFeature(const std::string& report, const std::string& name, Feature o
     EXPECT_EQ(ours.enabled, theirs.enabled) << name;
 }
 
-class IdentifyOracle : public testing::TestWithParam<const char*> {};
-
-TEST_P(IdentifyOracle, FieldsAsHdparmReadsThem)
+// hdparm --Istdin on the block, which it reads as 256 words of 4 hex digits.
+std::string HdparmReport(const std::string& bytes, const std::string& name)
 {
-    const std::string bytes = ReadFile(std::string(DATA_DIR) + "/" + GetParam());
-    ASSERT_EQ(bytes.size(), 512u);
-    // hdparm --Istdin reads the 256 words as 4 hex digits each.
-    const std::string words = TempPath(std::string(GetParam()) + ".words");
+    const std::string words = TempPath(name + ".words");
     {
         std::ofstream out(words);
         for (int i = 0; i < 256; ++i) {
@@ -95,15 +92,30 @@ TEST_P(IdentifyOracle, FieldsAsHdparmReadsThem)
     }
     const std::string report = Output(std::string(HDPARM) + " --Istdin <" + words + " 2>&1");
     std::remove(words.c_str());
+    return report;
+}
+
+void ExpectStrings(const std::string& report, const DeviceStrings& strings)
+{
+    EXPECT_EQ(Trimmed(Find(report, "Model Number: +([^\n]*)")), strings.model);
+    EXPECT_EQ(Trimmed(Find(report, "Serial Number: +([^\n]*)")), strings.serial);
+    EXPECT_EQ(Trimmed(Find(report, "Firmware Revision: +([^\n]*)")), strings.firmware);
+}
+
+class IdentifyOracle : public testing::TestWithParam<const char*> {};
+
+TEST_P(IdentifyOracle, FieldsAsHdparmReadsThem)
+{
+    const std::string bytes = ReadFile(std::string(DATA_DIR) + "/" + GetParam());
+    ASSERT_EQ(bytes.size(), 512u);
+    const std::string report = HdparmReport(bytes, GetParam());
     ASSERT_NE(report.find("Model Number:"), std::string::npos) << report;
 
     const DecodedBlock decoded = DecodeAsPortdumpOutput(bytes);
     ASSERT_EQ(decoded.kind.kind, BlockKind::Identify);
     const IdentifyInfo& info = decoded.identify;
     EXPECT_EQ(Find(report, "Checksum: (\\w+)"), decoded.kind.checksum == Checksum::Correct ? "correct" : "?");
-    EXPECT_EQ(Trimmed(Find(report, "Model Number: +([^\n]*)")), info.model);
-    EXPECT_EQ(Trimmed(Find(report, "Serial Number: +([^\n]*)")), info.serial);
-    EXPECT_EQ(Trimmed(Find(report, "Firmware Revision: +([^\n]*)")), info.firmware);
+    ExpectStrings(report, info.strings);
     EXPECT_EQ(Find(report, "LBA    user addressable sectors: +(\\d+)"), std::to_string(info.lba28Sectors));
     EXPECT_EQ(Find(report, "LBA48  user addressable sectors: +(\\d+)"),
               info.lba48.supported ? std::to_string(info.lba48Sectors) : "");
@@ -171,6 +183,49 @@ INSTANTIATE_TEST_SUITE_P(RealDrives, IdentifyOracle,
                                  c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
                              }
                              return name;
+                         });
+
+// Constructed packet devices' blocks (word 0 varied) against hdparm's
+// "ATAPI <type>, with [non-]removable media" line.
+struct PacketDevice {
+    unsigned general;
+    const char* hdparmType;
+    const char* ourType;  // nullptr: no name
+};
+
+void PrintTo(const PacketDevice& device, std::ostream* out)
+{
+    *out << device.hdparmType;
+}
+
+class PacketOracle : public testing::TestWithParam<PacketDevice> {};
+
+TEST_P(PacketOracle, TypeAndStringsAsHdparmReadsThem)
+{
+    const ConstructedBlock block = PacketDeviceBlock(GetParam().general);
+    const std::string bytes(reinterpret_cast<const char*>(block.bytes), kBlockSize);
+    const std::string report = HdparmReport(bytes, "packet");
+    const DecodedBlock decoded = DecodeAsPortdumpOutput(bytes);
+    ASSERT_EQ(decoded.kind.kind, BlockKind::IdentifyPacket);
+    const PacketInfo& info = decoded.packet;
+    ExpectStrings(report, info.strings);
+    EXPECT_EQ(Find(report, "\nATAPI ([^,]*), with"), GetParam().hdparmType);
+    const char* type = PacketDeviceTypeName(info.deviceType);
+    EXPECT_STREQ(type, GetParam().ourType);
+    EXPECT_EQ(Find(report, ", with (\\S*) media"), info.removable ? "removable" : "non-removable");
+}
+
+INSTANTIATE_TEST_SUITE_P(Constructed, PacketOracle,
+                         testing::Values(PacketDevice{0x85C0, "CD-ROM", "CD/DVD"},
+                                         PacketDevice{0x8540, "CD-ROM", "CD/DVD"},
+                                         PacketDevice{0x8140, "Sequential-access device", "tape"},
+                                         PacketDevice{0x80C0, "Direct-access device", "direct access"},
+                                         PacketDevice{0x87C0, "Optical memory", "optical memory"},
+                                         PacketDevice{0x9F80, "Unknown", nullptr}),
+                         [](const testing::TestParamInfo<PacketDevice>& info) {
+                             char name[16];
+                             std::snprintf(name, sizeof name, "Word0_%04x", info.param.general);
+                             return std::string(name);
                          });
 
 // skdump's blob: records of a 4-byte tag, a 4-byte big-endian length, the bytes.

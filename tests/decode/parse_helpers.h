@@ -10,8 +10,8 @@
 #include <vector>
 
 struct ParseError {
-    long line;
-    long blockLine;
+    LineNumber line;
+    LineNumber blockLine;
     std::string message;
 };
 
@@ -29,10 +29,10 @@ inline Parsed Parse(const std::string& text)
                             &parsed,
                             [](void* c, const ParsedBlock& b) { static_cast<Parsed*>(c)->blocks.push_back(b); },
                             [](void* c, const FailureLine& f) { static_cast<Parsed*>(c)->failures.push_back(f); },
-                            [](void* c, long line, long blockLine, const char* message) {
+                            [](void* c, LineNumber line, LineNumber blockLine, const char* message) {
                                 static_cast<Parsed*>(c)->errors.push_back(ParseError{line, blockLine, message});
                             }});
-    long number = 0;
+    LineNumber number = 0;
     for (std::size_t start = 0; start < text.size();) {
         std::size_t end = text.find('\n', start);
         const std::size_t next = end == std::string::npos ? text.size() : end + 1;

@@ -1,21 +1,28 @@
 // Any text through portdump-decode's parser and decoders, a line at a time,
 // each line in a buffer of exactly its length: no crash, no read outside the
 // input, and every block begun by a line labelled 000 either decoded or
-// reported, once.
+// reported, once. Then the same bytes as a file through the reader, which
+// converts UTF-16 and cuts lines: each line end counted once.
 #include "decoded.h"
 #include "dump_parser.h"
 #include "fuzz_support.h"
+#include "input_lines.h"
 #include "json_report.h"
+#include "text_input.h"
 #include "text_report.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <map>
 #include <vector>
 
 namespace {
 
-// Outcomes per block, by the block's first line.
-std::map<long, int> outcomes;
+// Outcomes per block, by the block's first line; and per line, the block an
+// error on it hit.
+std::map<LineNumber, int> outcomes;
+std::map<LineNumber, LineNumber> hitBlocks;
 
 void OnBlock(void*, const ParsedBlock& block)
 {
@@ -31,25 +38,36 @@ void OnFailure(void*, const FailureLine& failure)
     PrintTextFailure("fuzz", failure);
 }
 
-void OnError(void*, long line, long blockLine, const char*)
+void OnError(void*, LineNumber line, LineNumber blockLine, const char*)
 {
     Require(line >= 0 && blockLine >= 0, "line numbers");
     if (blockLine != 0) {
         ++outcomes[blockLine];
+        hitBlocks[line] = blockLine;
     }
 }
 
+bool IsPadding(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
 // A line whose first item is an offset of zero ("000:") begins a block;
-// items are split by blanks and tabs, and blanks, tabs and CRs end a line.
+// items are split by blanks and tabs, blanks, tabs and CRs around a line are
+// none of it, and a line of more than 1024 bytes without them is none of
+// portdump's.
 bool BeginsBlock(const std::vector<char>& line)
 {
     std::size_t end = line.size();
-    while (end > 0 && (line[end - 1] == ' ' || line[end - 1] == '\t' || line[end - 1] == '\r')) {
+    while (end > 0 && IsPadding(line[end - 1])) {
         --end;
     }
     std::size_t i = 0;
-    while (i < end && (line[i] == ' ' || line[i] == '\t')) {
+    while (i < end && IsPadding(line[i])) {
         ++i;
+    }
+    if (end - i > 1024) {
+        return false;
     }
     const std::size_t digits = i;
     while (i < end && line[i] == '0') {
@@ -65,10 +83,14 @@ bool BeginsBlock(const std::vector<char>& line)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     outcomes.clear();
-    std::vector<long> starts;
+    hitBlocks.clear();
+    // Each line labelled 000 with the line before it (blank lines aside)
+    // when that one was labelled 000 too, or 0.
+    std::map<LineNumber, LineNumber> starts;
     DumpParser parser;
     StartParser(parser, ParserEvents{nullptr, OnBlock, OnFailure, OnError});
-    long number = 0;
+    LineNumber number = 0;
+    LineNumber lastStart = 0;  // the last line that was not blank, when labelled 000
     for (std::size_t start = 0; start <= size;) {
         std::size_t end = start;
         while (end < size && data[end] != '\n') {
@@ -79,18 +101,41 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         const std::vector<char> line(data + start, data + end);
         ++number;
-        if (BeginsBlock(line)) {
-            starts.push_back(number);
+        const bool begins = BeginsBlock(line);
+        if (begins) {
+            starts[number] = lastStart;
+        }
+        if (!std::all_of(line.begin(), line.end(), IsPadding)) {
+            lastStart = begins ? number : 0;
         }
         ParseLine(parser, line.data(), line.size(), number);
         start = end + 1;
     }
     FinishInput(parser);
-    for (long line : starts) {
-        Require(outcomes[line] == 1, "a block begun at 000 is decoded or reported, once");
+    for (const auto& start : starts) {
+        // A 000 line right after another is the repeat of that block's line
+        // 000, reported on it, unless that block was already damaged.
+        const auto hit = hitBlocks.find(start.first);
+        const bool repeat = start.second != 0 && hit != hitBlocks.end() && hit->second == start.second;
+        const auto outcome = outcomes.find(start.first);
+        Require((outcome != outcomes.end() ? outcome->second : 0) == (repeat ? 0 : 1),
+                "a block begun at 000 is decoded or reported, once");
     }
     for (const auto& outcome : outcomes) {
         Require(outcome.second == 1, "no block has two outcomes");
+    }
+
+    std::FILE* file = fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
+    if (file != nullptr) {
+        static TextInput input;
+        StartTextInput(input, file);
+        StartParser(parser, ParserEvents{nullptr, OnBlock, OnFailure, OnError});
+        outcomes.clear();
+        const LineNumber lines = ParseInput(input, parser);
+        FinishInput(parser);
+        std::fclose(file);
+        const bool utf16 = size >= 2 && ((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xFE && data[1] == 0xFF));
+        Require(utf16 || lines == number, "as many lines from the file as line ends and a last line");
     }
     return 0;
 }

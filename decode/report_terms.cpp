@@ -1,0 +1,73 @@
+#include "report_terms.h"
+
+// Each table in the order of its enum.
+namespace {
+
+constexpr Term kKindTerms[] = {
+    {"IDENTIFY DEVICE", "identify"},
+    {"IDENTIFY PACKET DEVICE", "identify_packet"},
+    {"SMART data", "smart"},
+    {"unknown", "unknown"},
+};
+
+constexpr Term kChecksumTerms[] = {
+    {"correct", "correct"},
+    {"INCORRECT (decoded anyway: the data may be damaged)", "incorrect"},
+    {"absent", "absent"},
+};
+
+constexpr Term kStepTerms[] = {
+    {"usage message", "usage"},
+    {"DefineDosDevice", "DefineDosDevice"},
+    {"CreateFile", "CreateFile"},
+};
+
+}  // namespace
+
+Term KindTerm(BlockKind kind)
+{
+    return kKindTerms[static_cast<int>(kind)];
+}
+
+Term ChecksumTerm(Checksum checksum)
+{
+    return kChecksumTerms[static_cast<int>(checksum)];
+}
+
+Term StepTerm(FailedStep step)
+{
+    return kStepTerms[static_cast<int>(step)];
+}
+
+Term TransportTerm(int transport)
+{
+    switch (transport) {
+    case kNotReported:
+        return {"not reported", nullptr};
+    case 0:
+        return {"parallel", "parallel"};
+    case 1:
+        return {"serial", "serial"};
+    default:
+        return {"other", "other"};
+    }
+}
+
+Term RotationTerm(int rotationRate)
+{
+    if (rotationRate == kNotReported) {
+        return {"not reported", nullptr};
+    }
+    return rotationRate == 1 ? Term{"solid state", "solid state"} : Term{nullptr, nullptr};
+}
+
+const FeatureTerm kFeatureTerms[] = {
+    {{"SMART", "smart"}, &IdentifyInfo::smart},
+    {{"Security", "security"}, &IdentifyInfo::security},
+    {{"Write cache", "write_cache"}, &IdentifyInfo::writeCache},
+    {{"Look-ahead", "look_ahead"}, &IdentifyInfo::lookAhead},
+    {{"48-bit address", "lba48"}, &IdentifyInfo::lba48},
+    {{"APM", "apm"}, &IdentifyInfo::apm},
+    {{"TRIM", "trim"}, &IdentifyInfo::trim},
+};
+const int kFeatureTermCount = sizeof kFeatureTerms / sizeof kFeatureTerms[0];
