@@ -150,25 +150,25 @@ tr -d '\r' <"$work/decoded.json" | cmp -s "$decode_golden/wine_scsi0.json" - ||
 # bits and line numbers past 2^31 stay right where long has 32 bits.
 cases=$((cases + 1))
 { printf 'x\032y\n'; cat "$golden/scsi0.out"; printf 'fffffff0: 00\n'; } >"$work/binary.txt"
-wine "$decoder" <"$work/binary.txt" >"$work/binary.out" 2>"$work/binary.err"
+$wine "$decoder" <"$work/binary.txt" >"$work/binary.out" 2>"$work/binary.err"
 [ "$(tr -d '\r' <"$work/binary.err")" = "portdump-decode: -:1: not a line of portdump's output
 portdump-decode: -:104: offset fffffff0 is not a line of a 512-byte block" ] ||
   fail "decode: standard input: $(head -c 300 "$work/binary.err")"
 [ "$(grep -c '^== -, port' "$work/binary.out")" -eq 3 ] || fail "decode: standard input: blocks lost after a 0x1A byte"
 cases=$((cases + 1))
-{ yes '' | head -c 2147483650; echo x; } | wine "$decoder" >/dev/null 2>"$work/lines.err"
+{ yes '' | head -c 2147483650; echo x; } | $wine "$decoder" >/dev/null 2>"$work/lines.err"
 [ "$(tr -d '\r' <"$work/lines.err")" = "portdump-decode: -:2147483651: not a line of portdump's output" ] ||
   fail "decode: line numbers past 2^31: $(head -c 200 "$work/lines.err")"
 # A file name in the ANSI code page (é and € in Windows-1252) comes out in
 # the JSON as UTF-8.
 cases=$((cases + 1))
 cp "$golden/scsi0.out" "$work/café€.txt"
-(cd "$work" && wine "$decoder" --json 'café€.txt') >"$work/named.json"
+(cd "$work" && $wine "$decoder" --json 'café€.txt') >"$work/named.json"
 grep -qF '{"source": "café€.txt", "port": 0' "$work/named.json" ||
   fail "decode: a non-ASCII file name: $(grep -o '"source": "[^"]*"' "$work/named.json" | head -1)"
 # A full disk is a failure, said on stderr.
 cases=$((cases + 1))
-wine "$decoder" --json <"$golden/scsi0.out" >/dev/full 2>"$work/full.err"
+$wine "$decoder" --json <"$golden/scsi0.out" >/dev/full 2>"$work/full.err"
 decode_status=$?
 [ $decode_status -eq 1 ] && grep -qF 'cannot write the report to standard output' "$work/full.err" ||
   fail "decode: full disk: exit status $decode_status, stderr: $(head -c 200 "$work/full.err")"
