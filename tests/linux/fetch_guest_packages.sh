@@ -30,10 +30,19 @@ restore() {
     apt-get update -qq || true
   fi
 }
+# A mirror in the middle of a sync fails some index files for a while; the
+# lists this needs are judged by the look-up below, not by the update.
+update_lists() {
+  for attempt in 1 2 3; do
+    apt-get update -qq && return
+    echo "apt-get update failed (attempt $attempt of 3)" >&2
+    sleep 10
+  done
+}
 if $foreign; then
   dpkg --add-architecture "$arch"
   trap restore EXIT
-  apt-get update -qq
+  update_lists
 fi
 
 # The kernel the metapackage points at, e.g. linux-image-6.1.0-57-amd64.
