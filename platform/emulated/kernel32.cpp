@@ -254,12 +254,9 @@ extern "C" BOOL DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lp
         return Fail(ERROR_INVALID_PARAMETER);
     }
 
-    // Buffered I/O: the driver works on a system buffer as large as the
-    // larger of the two, and the system copies back as many bytes as the
-    // driver reports.
-    if (std::max(nInBufferSize, nOutBufferSize) < CMD_IDE_REQUEST_SIZE) {
-        return Fail(ERROR_INVALID_PARAMETER);
-    }
+    // Buffered I/O: the driver works on a copy, refuses an output buffer
+    // too small for its answer, and the system copies back as many bytes as
+    // the driver reports.
     unsigned char buffer[CMD_IDE_REQUEST_SIZE] = {};
     std::memcpy(buffer, lpInBuffer, std::min<DWORD>(nInBufferSize, CMD_IDE_REQUEST_SIZE));
     const ControllerSpec& controller = TheMachine().controllers[TheMachine().handles[handle].controller];

@@ -126,12 +126,10 @@ extern "C" BOOL DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lp
     if (slot->controller.fd[port] < 0) {
         return Fail(ERROR_IO_DEVICE);
     }
-    unsigned char block[kIdentifyBlockSize];
-    if (const DWORD error = Identify(slot->controller.fd[port], slot->controller.command[port], block)) {
+    if (const DWORD error = Identify(slot->controller.fd[port], slot->controller.command[port], request.Data)) {
         return Fail(error);
     }
     request.Header.ReturnCode = 0;
-    std::memcpy(request.Data, block, sizeof request.Data);
     std::memcpy(lpOutBuffer, &request, sizeof request);
     *lpBytesReturned = sizeof request;
     return TRUE;
