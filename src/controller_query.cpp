@@ -40,20 +40,33 @@ BOOL WINAPI RemoveTemporaryNameOnControlEvent(DWORD)
     return FALSE;
 }
 
-// Hands the defined name to the control handler. The lock is initialised
-// once per process, before any handler can use it, and never deleted: the
-// handler stays installed to the end.
-void GuardTemporaryName(const char* name)
+// Installs the control handler before the name exists. The lock is
+// initialised once per process, before any handler can use it, and never
+// deleted: the handler stays installed to the end.
+void GuardTemporaryNames()
 {
     static bool lockReady = false;
     if (!lockReady) {
         InitializeCriticalSection(&temporaryNameLock);
         lockReady = true;
     }
-    EnterCriticalSection(&temporaryNameLock);
-    temporaryName = name;
-    LeaveCriticalSection(&temporaryNameLock);
     SetConsoleCtrlHandler(RemoveTemporaryNameOnControlEvent, TRUE);
+}
+
+// Defines the name and hands it to the handler in one step under the lock,
+// so that a control event at any instant finds either no name or the name
+// it must remove. On failure `error` is the define's error number.
+bool DefineTemporaryName(const char* name, const char* target, DWORD* error)
+{
+    EnterCriticalSection(&temporaryNameLock);
+    const bool defined = DefineDosDeviceA(DDD_RAW_TARGET_PATH, name, target) != FALSE;
+    if (defined) {
+        temporaryName = name;
+    } else {
+        *error = GetLastError();
+    }
+    LeaveCriticalSection(&temporaryNameLock);
+    return defined;
 }
 
 }  // namespace
@@ -74,13 +87,14 @@ void QueryController(int controller)
         char target[kNameSize];
         std::snprintf(dosName, sizeof dosName, "tempBusSil%d", controller);
         std::snprintf(target, sizeof target, "\\Device\\Scsi\\SI%d1", controller);
-        if (!DefineDosDeviceA(DDD_RAW_TARGET_PATH, dosName, target)) {
-            std::printf(DEFINE_FAILED_FORMAT, static_cast<int>(GetLastError()));
+        GuardTemporaryNames();
+        DWORD error = 0;
+        if (!DefineTemporaryName(dosName, target, &error)) {
+            std::printf(DEFINE_FAILED_FORMAT, static_cast<int>(error));
             std::fflush(stdout);
             return;
         }
         nameDefined = true;
-        GuardTemporaryName(dosName);
     }
 
     std::snprintf(path, sizeof path, "\\\\.\\%.*s", kLongestDosName, dosName);

@@ -84,7 +84,7 @@ TEST_F(QueryTest, AnswerOfOnePortNeverReachesTheNext)
 
     const std::string out = Query(4000);
 
-    const CallRecord& secondRequest = CallAt(4);  // define, handler, open, port 0, port 1
+    const CallRecord& secondRequest = CallAt(4);  // handler, define, open, port 0, port 1
     ASSERT_EQ(secondRequest.call, Call::DeviceControl);
     for (int i = 52; i < 564; ++i) {
         ASSERT_EQ(secondRequest.request[i], 0) << "offset " << i;
@@ -123,14 +123,14 @@ TEST_P(RouteTest, NamesDefinedOpenedAndRemoved)
 
     size_t next = 0;
     if (route.defined != nullptr) {
+        const CallRecord& handler = calls[next++];
+        EXPECT_EQ(handler.call, Call::ControlHandler) << "the name is guarded from a Ctrl+C before it exists";
+        EXPECT_EQ(handler.flags, 1u);
         const CallRecord& define = calls[next++];
         EXPECT_EQ(define.call, Call::Define);
         EXPECT_EQ(define.flags, 1u);
         EXPECT_STREQ(define.name, route.defined);
         EXPECT_STREQ(define.target, route.target);
-        const CallRecord& handler = calls[next++];
-        EXPECT_EQ(handler.call, Call::ControlHandler) << "the name is guarded from a Ctrl+C once defined";
-        EXPECT_EQ(handler.flags, 1u);
     }
     ASSERT_LT(next, calls.size());
     const CallRecord& open = calls[next++];
@@ -198,8 +198,9 @@ TEST_F(QueryTest, FailedDefineReportsAndStops)
     emulated::InjectFault(Fault::Define, 5);
     EXPECT_EQ(Query(3512), DefineFailed(5));
     std::vector<CallRecord> calls = Calls();
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].call, Call::Define);
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].call, Call::ControlHandler);
+    EXPECT_EQ(calls[1].call, Call::Define);
 }
 
 TEST_F(QueryTest, FailedOpenAfterDefineStillRemovesTheName)
@@ -306,7 +307,7 @@ TEST_P(ControlEventTest, NameRemovedOnceWhenTheEventComesDuringARequest)
     EXPECT_TRUE(emulated::ControlEventEndedProcess()) << "the handler lets Windows end the process";
     EXPECT_EQ(CountCalls(Call::Remove), 1) << "the handler's removal, none at the teardown";
     EXPECT_EQ(emulated::DefinitionCount("tempBusSil3114"), 0);
-    // define, handler, open, port 0, then the handler's removal during port 1.
+    // handler, define, open, port 0, then the handler's removal during port 1.
     ASSERT_GE(CallCount(), 5);
     EXPECT_EQ(CallAt(4).call, Call::Remove);
     EXPECT_STREQ(CallAt(4).name, "tempBusSil3114");
@@ -329,10 +330,23 @@ TEST_F(QueryTest, NoControlHandlerWithoutATemporaryName)
 {
     Query(0);
     EXPECT_EQ(CountCalls(Call::ControlHandler), 0) << "SCSI port route";
-    emulated::BootMachine(emulated::kTestMachine);
-    emulated::InjectFault(Fault::Define, 5);
+}
+
+TEST_F(QueryTest, ControlEventDuringTheDefineRemovesTheNameBeforeTheProcessEnds)
+{
+    emulated::RaiseControlEventDuringDefine(CTRL_CLOSE_EVENT);
     Query(3114);
-    EXPECT_EQ(CountCalls(Call::ControlHandler), 0) << "failed define";
+
+    EXPECT_TRUE(emulated::ControlEventEndedProcess());
+    // The handler waited for the define, then removed the name before the
+    // tool's next call: the open.
+    ASSERT_GE(CallCount(), 4);
+    EXPECT_EQ(CallAt(1).call, Call::Define);
+    EXPECT_EQ(CallAt(2).call, Call::Remove);
+    EXPECT_STREQ(CallAt(2).name, "tempBusSil3114");
+    EXPECT_EQ(CallAt(3).call, Call::Open);
+    EXPECT_EQ(CountCalls(Call::Remove), 1) << "none at the teardown";
+    EXPECT_EQ(emulated::DefinitionCount("tempBusSil3114"), 0);
 }
 
 }  // namespace

@@ -33,6 +33,9 @@ void InjectFault(Fault fault, DWORD error, int port = 0);
 // While the request for `port` is in progress, the console control handlers
 // get `event` on another thread, as Windows calls them.
 void RaiseControlEventDuring(int port, DWORD event);
+// While the temporary name is defined; the handlers run once the tool lets
+// them, and the tool's next call waits for them.
+void RaiseControlEventDuringDefine(DWORD event);
 // Raises `event` now, on another thread, and waits for the handlers; true
 // when none of them handled it, so Windows would end the process.
 bool RaiseControlEvent(DWORD event);

@@ -12,6 +12,7 @@ namespace {
 constexpr int kMaxControllers = 8;
 constexpr int kMaxCalls = 64;
 constexpr int kNoEvent = -1;
+constexpr int kEventDuringDefine = -2;
 
 // The tests' machine: mutable copies of the controllers and their answers.
 struct TestController {
@@ -39,6 +40,19 @@ struct Control {
 
 Control control;
 
+// An event raised during the define must wait on its own thread for the lock
+// the tool holds around it; the tool's next call on the booting thread joins
+// it, so the handlers' calls are logged while that thread waits.
+std::thread pendingEvent;
+std::thread::id bootThread;
+
+void JoinPendingEvent()
+{
+    if (std::this_thread::get_id() == bootThread && pendingEvent.joinable()) {
+        pendingEvent.join();
+    }
+}
+
 int RequestPort(const CallRecord& record)
 {
     unsigned short port = 0;
@@ -59,9 +73,14 @@ void Record(const CallRecord& record)
 
 DWORD Before(const CallRecord& record)
 {
+    JoinPendingEvent();
     if (record.call == Call::DeviceControl && control.eventPort == RequestPort(record)) {
         control.eventPort = kNoEvent;
         control.eventEndedProcess = RaiseControlEvent(control.event);
+    }
+    if (record.call == Call::Define && control.eventPort == kEventDuringDefine) {
+        control.eventPort = kNoEvent;
+        pendingEvent = std::thread([] { control.eventEndedProcess = RaiseControlEvent(control.event); });
     }
     Record(record);
     switch (record.call) {
@@ -111,6 +130,8 @@ int CopyController(const char* device, const char* dosName, int ports)
 // starts afresh with it.
 const ControllerSpec* CopyMachine(const ControllerSpec* controllers, int count)
 {
+    bootThread = std::this_thread::get_id();
+    JoinPendingEvent();
     std::memset(&control, 0, sizeof control);
     control.eventPort = kNoEvent;
     for (int i = 0; i < count; ++i) {
@@ -202,6 +223,11 @@ void RaiseControlEventDuring(int port, DWORD event)
 {
     control.eventPort = port;
     control.event = event;
+}
+
+void RaiseControlEventDuringDefine(DWORD event)
+{
+    RaiseControlEventDuring(kEventDuringDefine, event);
 }
 
 bool RaiseControlEvent(DWORD event)

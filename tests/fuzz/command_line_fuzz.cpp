@@ -77,11 +77,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     int next = 0;
     if (!scsiPort) {
+        Require(emulated::CallAt(next++).call == emulated::Call::ControlHandler, "guarded from Ctrl+C first");
         const emulated::CallRecord& define = emulated::CallAt(next++);
-        Require(define.call == emulated::Call::Define, "the temporary name is defined first");
+        Require(define.call == emulated::Call::Define, "then the temporary name is defined");
         Require(std::strcmp(define.name, dosName) == 0, "defined name");
         Require(std::strcmp(define.target, target) == 0, "defined target");
-        Require(emulated::CallAt(next++).call == emulated::Call::ControlHandler, "then guarded from Ctrl+C");
     }
     const emulated::CallRecord& open = emulated::CallAt(next);
     Require(open.call == emulated::Call::Open && std::strcmp(open.name, path) == 0, "opened path");
