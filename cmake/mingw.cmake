@@ -9,5 +9,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # The headers then hide every API newer than the oldest Windows the build
 # starts on, so such a call fails to compile, not on the user's machine.
-set(CMAKE_C_FLAGS_INIT "-D_WIN32_WINNT=${PORTDUMP_WIN32_WINNT}")
-set(CMAKE_CXX_FLAGS_INIT "-D_WIN32_WINNT=${PORTDUMP_WIN32_WINNT}")
+set(CMAKE_C_FLAGS_INIT "-D_WIN32_WINNT=${PORTDUMP_WIN32_WINNT} ${PORTDUMP_MARCH}")
+set(CMAKE_CXX_FLAGS_INIT "-D_WIN32_WINNT=${PORTDUMP_WIN32_WINNT} ${PORTDUMP_MARCH}")
