@@ -1,9 +1,10 @@
-// The kernel32 functions on captured trees: names defined in the process,
+// The kernel32 functions on made trees: names defined in the process,
 // the Windows errors, and a device control that takes only the tool's
 // request.
 #include "capabilities.h"
 #include "cmd_ide_request.h"
 #include "kernel32.h"
+#include "sysfs_tree.h"
 #include "system_roots.h"
 
 #include <gtest/gtest.h>
@@ -15,13 +16,15 @@ namespace {
 
 class Kernel32 : public ::testing::Test {
 protected:
-    void UseFixture(const char* name)
+    void UseTree(void (*make)(const SysfsTree&))
     {
-        sys = std::string(FIXTURES_DIR) + "/" + name;
-        theSystemRoots = {sys.c_str(), FIXTURES_DIR "/no-dev"};
+        make(tree);
+        proc = tree.Proc();
+        theSystemRoots = {tree.Root().c_str(), "/nonexistent", proc.c_str()};
     }
-    void TearDown() override { theSystemRoots = {"/sys", "/dev"}; }
-    std::string sys;
+    void TearDown() override { theSystemRoots = {"/sys", "/dev", "/proc"}; }
+    SysfsTree tree;
+    std::string proc;
 };
 
 HANDLE Open(const char* path)
@@ -32,7 +35,7 @@ HANDLE Open(const char* path)
 
 TEST_F(Kernel32, DefinedNamesLiveFromDefinitionToRemoval)
 {
-    UseFixture("ppc64");
+    UseTree(MakePpc64Guest);
     EXPECT_EQ(Open("\\\\.\\tempBusSil3112"), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 
@@ -71,7 +74,7 @@ TEST_F(Kernel32, DefinitionsThatMeanNothingHereAreRefused)
 
 TEST_F(Kernel32, OpenErrors)
 {
-    UseFixture("x86_64");
+    UseTree(MakeX86Guest);
     struct Case {
         const char* path;
         DWORD creation;
@@ -98,7 +101,7 @@ TEST_F(Kernel32, DeviceControlTakesOnlyTheToolsRequest)
     if (!HasCapability(CAP_SYS_RAWIO)) {
         GTEST_SKIP() << "opening a controller needs CAP_SYS_RAWIO";
     }
-    UseFixture("x86_64");
+    UseTree(MakeX86Guest);
     HANDLE device = Open("\\\\.\\Scsi1:");
     ASSERT_NE(device, INVALID_HANDLE_VALUE);
     CmdIdeRequest request;
