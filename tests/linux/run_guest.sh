@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Boots a QEMU guest described by GUEST (a .guest file) with Debian's kernel
 # and busybox from CACHE, the static PORTDUMP and DECODE in its initramfs.
-# The guest runs `portdump N` for each of the guest's runs (USER:N as USER)
-# and prints each output, and portdump-decode --json of it, between markers,
-# then powers off.
+# The guest runs `portdump N` for each of the guest's runs (HOW:N as the
+# .guest file says) and prints each output, and portdump-decode --json of it,
+# between markers, then powers off.
 # WORK receives transcript.txt, N.out and N.json for each run, and the time
 # the guest took.
 # usage: run_guest.sh GUEST CACHE WORK PORTDUMP DECODE
@@ -60,11 +60,12 @@ done
   # The kernel's last console line may lack its newline.
   echo 'echo; echo "@@@ guest ready"'
   for run in "${runs[@]}"; do
-    if [[ $run == *:* ]]; then
-      echo "su -s /bin/sh ${run%%:*} -c 'portdump ${run#*:}' >/tmp/out"
-    else
-      echo "portdump $run >/tmp/out"
-    fi
+    case $run in
+      nobody:*) echo "su -s /bin/sh nobody -c 'portdump ${run#*:}' >/tmp/out" ;;
+      userns:*) echo "unshare -r portdump ${run#*:} >/tmp/out" ;;
+      nosg:*) echo "rmmod sg; portdump ${run#*:} >/tmp/out" ;;
+      *) echo "portdump $run >/tmp/out" ;;
+    esac
     echo "echo '@@@ portdump $run'; cat /tmp/out; echo '@@@ end'"
     echo "echo '@@@ decode $run'; portdump-decode --json /tmp/out; echo '@@@ end'"
   done
