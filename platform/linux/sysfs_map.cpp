@@ -134,7 +134,8 @@ bool ReadPciAttribute(const ScsiHost& host, const char* attribute, int digits, u
     char path[kPathSize];
     char text[64];
     return Path(path, "%.*s/%s", host.pciLength, host.path, attribute) && ReadAttribute(path, text) &&
-           std::strncmp(text, "0x", 2) == 0 && ParseNumber(text + 2, text + std::strlen(text), 16, digits, 0xFFFFFF, value);
+           std::strncmp(text, "0x", 2) == 0 &&
+           ParseNumber(text + 2, text + std::strlen(text), 16, digits, 0xFFFFFF, value);
 }
 
 // Whether the host's PCI function is a mass storage controller: a USB host
@@ -263,7 +264,8 @@ bool ReadScsiGeneric(const char* directory, PortDevice& device)
     }
     *colon = '\0';
     unsigned major = 0;
-    return ParseDecimal(text, 0xFFF, major) && major == kScsiGenericMajor && ParseDecimal(colon + 1, 0xFFFFF, device.minor);
+    return ParseDecimal(text, 0xFFF, major) && major == kScsiGenericMajor &&
+           ParseDecimal(colon + 1, 0xFFFFF, device.minor);
 }
 
 // The SCSI device at channel 0, TARGET, lun 0 of the host, at whatever depth

@@ -16,14 +16,14 @@ namespace {
 
 class Kernel32 : public ::testing::Test {
 protected:
-    void UseTree(void (*make)(const SysfsTree&))
+    void UseFixture(const char* name)
     {
-        make(tree);
-        proc = tree.Proc();
-        theSystemRoots = {tree.Root().c_str(), "/nonexistent", proc.c_str()};
+        sys = Fixture(name);
+        proc = sys + "/proc";
+        theSystemRoots = {sys.c_str(), "/nonexistent", proc.c_str()};
     }
     void TearDown() override { theSystemRoots = {"/sys", "/dev", "/proc"}; }
-    SysfsTree tree;
+    std::string sys;
     std::string proc;
 };
 
@@ -35,7 +35,7 @@ HANDLE Open(const char* path)
 
 TEST_F(Kernel32, DefinedNamesLiveFromDefinitionToRemoval)
 {
-    UseTree(MakePpc64Guest);
+    UseFixture("ppc64");
     EXPECT_EQ(Open("\\\\.\\tempBusSil3112"), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 
@@ -74,7 +74,7 @@ TEST_F(Kernel32, DefinitionsThatMeanNothingHereAreRefused)
 
 TEST_F(Kernel32, OpenErrors)
 {
-    UseTree(MakeX86Guest);
+    UseFixture("x86_64");
     struct Case {
         const char* path;
         DWORD creation;
@@ -101,7 +101,7 @@ TEST_F(Kernel32, DeviceControlTakesOnlyTheToolsRequest)
     if (!HasCapability(CAP_SYS_RAWIO)) {
         GTEST_SKIP() << "opening a controller needs CAP_SYS_RAWIO";
     }
-    UseTree(MakeX86Guest);
+    UseFixture("x86_64");
     HANDLE device = Open("\\\\.\\Scsi1:");
     ASSERT_NE(device, INVALID_HANDLE_VALUE);
     CmdIdeRequest request;
