@@ -58,7 +58,7 @@ done
   # Probing ends before insmod returns; the wait only guards against a slow scan.
   echo "n=0; while [ \$(ls /sys/class/scsi_generic | wc -l) -lt $sg_nodes ] && [ \$n -lt 50 ]; do sleep 0.1; n=\$((n+1)); done"
   # The kernel's last console line may lack its newline.
-  echo 'echo; echo "@@@ guest ready"'
+  echo 'echo; echo "@@@ guest ready"; echo "@@@ sg nodes $(ls /sys/class/scsi_generic | wc -l)"'
   for run in "${runs[@]}"; do
     case $run in
       nobody:*) echo "su -s /bin/sh nobody -c 'portdump ${run#*:}' >/tmp/out" ;;
@@ -100,3 +100,6 @@ for run in "${runs[@]}"; do
   done
 done
 grep -aqx '@@@ guest ready' "$work/transcript.txt" || { echo "the guest never got ready:"; tail -40 "$work/transcript.txt"; exit 1; }
+# Every disk must be there, also those that come late (USB), or the runs prove nothing.
+grep -aqx "@@@ sg nodes $sg_nodes" "$work/transcript.txt" ||
+  { echo "not all $sg_nodes sg nodes appeared:"; grep -a '@@@ sg nodes' "$work/transcript.txt"; exit 1; }
