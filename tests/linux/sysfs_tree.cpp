@@ -261,14 +261,13 @@ void Hostile(const Tree& tree)
     tree.Host("pci0000:00/0000:00:1d.0", 16);
 }
 
-// Controller 00:10.0 with disks at targets 0 to 3 (sg0 to sg3), the second
-// of type 5.
+// Controller 00:10.0 with disks at targets 0 to 3 (sg0 to sg3).
 void Nodes(const Tree& tree)
 {
     tree.Pci("pci0000:00/0000:00:10.0", "0x1000", "0x0012", "0x010000");
     const string host = tree.Host("pci0000:00/0000:00:10.0", 0);
     for (unsigned target = 0; target < 4; ++target) {
-        tree.Device(host, "0:0:" + std::to_string(target) + ":0", target == 1 ? 5 : 0, target);
+        tree.Device(host, "0:0:" + std::to_string(target) + ":0", 0, target);
     }
 }
 
