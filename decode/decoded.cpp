@@ -49,13 +49,16 @@ const char* FailureMeaning(const FailureLine& failure)
     case FailedStep::CreateFile:
         break;
     }
+    // The Windows numbers, as portdump gives them on Windows and on Linux.
     switch (failure.error) {
     case 2:
-        return "file not found: no SCSI port of that number, or no SiliconImage driver for that model";
+        return "file not found: no controller of that number, or no SiliconImage controller (or driver) of that model";
     case 3:
-        return "path not found: no SiliconImage driver is loaded at all";
+        return "path not found: no SiliconImage controller (or driver) at all";
     case 5:
-        return "access denied: the prompt is not elevated (Run as administrator)";
+        return "access denied: run it as administrator (Windows) or as root outside user namespaces (Linux)";
+    case 1062:
+        return "service not active: the SCSI generic driver is not loaded (Linux): modprobe sg";
     default:
         return "the device could not be opened";
     }

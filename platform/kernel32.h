@@ -65,6 +65,7 @@ typedef struct _RTL_CRITICAL_SECTION { /* NOLINT(bugprone-reserved-identifier): 
 #define ERROR_NOT_ENOUGH_MEMORY 8
 #define ERROR_SHARING_VIOLATION 32
 #define ERROR_INVALID_PARAMETER 87
+#define ERROR_SERVICE_NOT_ACTIVE 1062
 #define ERROR_IO_DEVICE 1117
 
 typedef struct _SRB_IO_CONTROL { /* NOLINT(bugprone-reserved-identifier): Windows' tag */

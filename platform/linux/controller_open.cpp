@@ -1,5 +1,6 @@
 #include "controller_open.h"
 
+#include "attribute_file.h"
 #include "number_text.h"
 #include "sysfs_map.h"
 
@@ -10,6 +11,7 @@
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <strings.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/sysmacros.h>
@@ -79,19 +81,51 @@ DWORD FindSiliconImage(const Controller* controllers, int count, const char* tar
     return any ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
 }
 
-// ATA PASS-THROUGH needs CAP_SYS_RAWIO, as IOCTL_SCSI_MINIPORT needs an
-// elevated process on Windows.
-bool MayPassThrough()
+// Whether the process runs in the initial user namespace, which maps every
+// id to itself. Elsewhere (unshare -r, rootless containers) a root with all
+// capabilities still gets EPERM for ATA PASS-THROUGH. Where /proc does not
+// say, the process is taken to be there.
+bool InInitialUserNamespace(const char* proc)
+{
+    char path[PATH_MAX];
+    char text[64];
+    if (std::snprintf(path, sizeof path, "%s/self/uid_map", proc) >= static_cast<int>(sizeof path) ||
+        !ReadAttribute(path, text)) {
+        return true;
+    }
+    unsigned long inside = 0;
+    unsigned long outside = 0;
+    unsigned long count = 0;
+    int end = 0;
+    return std::sscanf(text, "%lu %lu %lu%n", &inside, &outside, &count, &end) == 3 && text[end] == '\0' &&
+           inside == 0 && outside == 0 && count == 0xFFFFFFFFul;
+}
+
+// ATA PASS-THROUGH needs CAP_SYS_RAWIO in the initial user namespace, as
+// IOCTL_SCSI_MINIPORT needs an elevated process on Windows.
+bool MayPassThrough(const char* proc)
 {
     __user_cap_header_struct header = {_LINUX_CAPABILITY_VERSION_3, 0};
     __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
-    return syscall(SYS_capget, &header, data) == 0 && (data[CAP_SYS_RAWIO / 32].effective >> (CAP_SYS_RAWIO % 32) & 1) != 0;
+    return syscall(SYS_capget, &header, data) == 0 &&
+           (data[CAP_SYS_RAWIO / 32].effective >> (CAP_SYS_RAWIO % 32) & 1) != 0 && InInitialUserNamespace(proc);
 }
 
-// Whether `status` is the character device sysfs gives for the port.
+// Whether `status` is the sg node sysfs gives for the port.
 bool IsPortNode(const struct stat& status, const PortDevice& device)
 {
-    return S_ISCHR(status.st_mode) && major(status.st_rdev) == device.major && minor(status.st_rdev) == device.minor;
+    return S_ISCHR(status.st_mode) && major(status.st_rdev) == kScsiGenericMajor &&
+           minor(status.st_rdev) == device.minor;
+}
+
+// Whether the opened node is still the device sysfs showed: between the
+// look-up and the open a disk may go and another take its sg number.
+bool IsPortDevice(int fd, const PortDevice& device)
+{
+    sg_scsi_id id = {};
+    return ioctl(fd, SG_GET_SCSI_ID, &id) == 0 && static_cast<unsigned>(id.host_no) == device.scsi.host &&
+           static_cast<unsigned>(id.channel) == device.scsi.channel &&
+           static_cast<unsigned>(id.scsi_id) == device.scsi.target && static_cast<unsigned>(id.lun) == device.scsi.lun;
 }
 
 // The port's sg node, read-only: SG_IO needs no more with CAP_SYS_RAWIO.
@@ -112,11 +146,11 @@ int OpenPort(const SystemRoots& roots, const PciAddress& address, int port, Iden
     if (fd < 0) {
         return errno == EACCES || errno == EPERM ? -2 : -1;
     }
-    if (fstat(fd, &status) != 0 || !IsPortNode(status, device)) {
+    if (fstat(fd, &status) != 0 || !IsPortNode(status, device) || !IsPortDevice(fd, device)) {
         close(fd);
         return -1;
     }
-    command = device.scsiType == kScsiTypeCdRom ? IDENTIFY_PACKET_DEVICE : IDENTIFY_DEVICE;
+    command = device.command;
     return fd;
 }
 
@@ -143,7 +177,10 @@ DWORD OpenController(const SystemRoots& roots, const char* name, const char* tar
     if (const DWORD error = FindNamedController(controllers, count, name, target, chosen)) {
         return error;
     }
-    if (!MayPassThrough()) {
+    if (!ScsiGenericPresent(roots.sys)) {
+        return ERROR_SERVICE_NOT_ACTIVE;
+    }
+    if (!MayPassThrough(roots.proc)) {
         return ERROR_ACCESS_DENIED;
     }
     for (int port = 0; port < CMD_IDE_PORT_COUNT; ++port) {

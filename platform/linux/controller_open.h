@@ -4,10 +4,12 @@
 #include "identify_command.h"
 #include "sysfs_map.h"
 
-// Where the system shows its devices: /sys and /dev, captured trees in tests.
+// Where the system shows its devices and the process: /sys, /dev and /proc,
+// trees made by the tests.
 struct SystemRoots {
     const char* sys;
     const char* dev;
+    const char* proc;
 };
 
 // A controller opened for the tool: the sg node of each port that holds a
@@ -25,7 +27,8 @@ struct OpenedController {
 DWORD FindNamedController(const Controller* controllers, int count, const char* name, const char* target, int& chosen);
 
 // Opens the controller a device name (or its target) names, with the sg
-// node of each port; 0, an error of FindNamedController, or 5 where the
+// node of each port; 0, an error of FindNamedController, 1062 (the service
+// has not been started) where the sg driver is not loaded, or 5 where the
 // process may not send ATA PASS-THROUGH or open the nodes.
 DWORD OpenController(const SystemRoots& roots, const char* name, const char* target, OpenedController& controller);
 

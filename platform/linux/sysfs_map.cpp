@@ -1,5 +1,6 @@
 #include "sysfs_map.h"
 
+#include "attribute_file.h"
 #include "directory_entries.h"
 #include "number_text.h"
 
@@ -7,14 +8,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 constexpr int kPathSize = PATH_MAX;
 constexpr unsigned kPciVendorNone = 0;
+constexpr unsigned kPciClassMassStorage = 0x01;
 
 // Formats a path; false where it would not fit, so a long name is never cut
 // into another, existing one.
@@ -23,27 +23,6 @@ bool Path(char (&path)[kPathSize], const char* format, Values... values)
 {
     const int length = std::snprintf(path, sizeof path, format, values...);
     return length >= 0 && length < kPathSize;
-}
-
-// A sysfs attribute's first line: a regular file of at most 63 bytes.
-bool ReadAttribute(const char* path, char (&text)[64])
-{
-    const int fd = open(path, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    struct stat status;
-    ssize_t length = -1;
-    if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
-        length = read(fd, text, sizeof text - 1);
-    }
-    close(fd);
-    if (length < 0) {
-        return false;
-    }
-    text[length] = '\0';
-    text[std::strcspn(text, "\n")] = '\0';
-    return true;
 }
 
 bool ParseDecimal(const char* text, unsigned max, unsigned& value)
@@ -149,7 +128,26 @@ bool PlaceHost(const char* path, const char* devices, unsigned number, ScsiHost&
     return true;
 }
 
-// Calls visit(host) for every SCSI host of ROOT that sits under a PCI function.
+// A hexadecimal attribute of the host's PCI function, "0x" and DIGITS digits.
+bool ReadPciAttribute(const ScsiHost& host, const char* attribute, int digits, unsigned& value)
+{
+    char path[kPathSize];
+    char text[64];
+    return Path(path, "%.*s/%s", host.pciLength, host.path, attribute) && ReadAttribute(path, text) &&
+           std::strncmp(text, "0x", 2) == 0 &&
+           ParseNumber(text + 2, text + std::strlen(text), 16, digits, 0xFFFFFF, value);
+}
+
+// Whether the host's PCI function is a mass storage controller: a USB host
+// controller's usb-storage disks, say, never count.
+bool OnStorageController(const ScsiHost& host)
+{
+    unsigned pciClass = 0;
+    return ReadPciAttribute(host, "class", 6, pciClass) && pciClass >> 16 == kPciClassMassStorage;
+}
+
+// Calls visit(host) for every SCSI host of ROOT that sits under a PCI
+// function of a storage controller.
 template <typename Visit>
 void ForEachScsiHost(const char* root, Visit visit)
 {
@@ -165,7 +163,8 @@ void ForEachScsiHost(const char* root, Visit visit)
         unsigned number = 0;
         ScsiHost host;
         if (ParseNumbered(name, "host", number) && Path(path, "%s/class/scsi_host/%s/device", root, name) &&
-            realpath(path, resolved) != nullptr && PlaceHost(resolved, devices, number, host)) {
+            realpath(path, resolved) != nullptr && PlaceHost(resolved, devices, number, host) &&
+            OnStorageController(host)) {
             visit(host);
         }
     }
@@ -174,14 +173,8 @@ void ForEachScsiHost(const char* root, Visit visit)
 
 unsigned ReadPciId(const ScsiHost& host, const char* attribute)
 {
-    char path[kPathSize];
-    char text[64];
     unsigned value = kPciVendorNone;
-    if (Path(path, "%.*s/%s", host.pciLength, host.path, attribute) && ReadAttribute(path, text) &&
-        std::strncmp(text, "0x", 2) == 0 && ParseNumber(text + 2, text + std::strlen(text), 16, 4, 0xFFFF, value)) {
-        return value;
-    }
-    return kPciVendorNone;
+    return ReadPciAttribute(host, attribute, 4, value) ? value : kPciVendorNone;
 }
 
 // The ATA port's port_no, counting from 1 within its controller; 0 if unknown.
@@ -208,14 +201,48 @@ bool AtaPortTakesSlave(const ScsiHost& host)
            stat(path, &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-// The sg node and type of the SCSI device in DIRECTORY.
-bool ReadPortDevice(const char* directory, PortDevice& device)
+// The command libata's class of the host's device DEVNO calls for: an ATA
+// device, zoned (zac) or not, or an ATAPI device of any SCSI type (CD/DVD,
+// ZIP, tape, ...). Port multipliers and enclosure bridges are never asked.
+bool AtaCommand(const ScsiHost& host, unsigned devno, IdentifyCommand& command)
+{
+    char path[kPathSize];
+    char text[64];
+    if (!Path(path, "%.*s/ata%u/link%u/dev%u.%u/ata_device/dev%u.%u/class", host.pciLength, host.path, host.ataId,
+              host.ataId, host.ataId, devno, host.ataId, devno) ||
+        !ReadAttribute(path, text)) {
+        return false;
+    }
+    command = std::strcmp(text, "atapi") == 0 ? IDENTIFY_PACKET_DEVICE : IDENTIFY_DEVICE;
+    return command == IDENTIFY_PACKET_DEVICE || std::strcmp(text, "ata") == 0 || std::strcmp(text, "zac") == 0;
+}
+
+// The command a SCSI peripheral type calls for: disks, optical memory and
+// RBC devices may be ATA behind a translating layer, a CD/DVD drive ATAPI.
+// Enclosures, changers, array controllers and the like are never asked.
+bool ScsiTypeCommand(const char* directory, IdentifyCommand& command)
+{
+    constexpr unsigned kDisk = 0x00;
+    constexpr unsigned kCdDvd = 0x05;
+    constexpr unsigned kOptical = 0x07;
+    constexpr unsigned kReducedBlockCommands = 0x0E;
+    char path[kPathSize];
+    char text[64];
+    unsigned type = 0;
+    if (!Path(path, "%s/type", directory) || !ReadAttribute(path, text) || !ParseDecimal(text, 31, type)) {
+        return false;
+    }
+    command = type == kCdDvd ? IDENTIFY_PACKET_DEVICE : IDENTIFY_DEVICE;
+    return type == kDisk || type == kCdDvd || type == kOptical || type == kReducedBlockCommands;
+}
+
+// The sg node of the SCSI device in DIRECTORY: a number of the sg major.
+bool ReadScsiGeneric(const char* directory, PortDevice& device)
 {
     char path[kPathSize];
     char text[64];
     DirectoryEntries entries;
-    if (!Path(path, "%s/type", directory) || !ReadAttribute(path, text) || !ParseDecimal(text, 31, device.scsiType) ||
-        !Path(path, "%s/scsi_generic", directory) || !OpenDirectoryEntries(entries, path)) {
+    if (!Path(path, "%s/scsi_generic", directory) || !OpenDirectoryEntries(entries, path)) {
         return false;
     }
     bool found = false;
@@ -236,7 +263,26 @@ bool ReadPortDevice(const char* directory, PortDevice& device)
         return false;
     }
     *colon = '\0';
-    return ParseDecimal(text, 0xFFF, device.major) && ParseDecimal(colon + 1, 0xFFFFF, device.minor);
+    unsigned major = 0;
+    return ParseDecimal(text, 0xFFF, major) && major == kScsiGenericMajor &&
+           ParseDecimal(colon + 1, 0xFFFFF, device.minor);
+}
+
+// The SCSI device at channel 0, TARGET, lun 0 of the host, at whatever depth
+// below the host the SCSI layer put it (SAS ports, end devices, expanders).
+bool ReadPortDevice(const char* root, const ScsiHost& host, unsigned target, PortDevice& device)
+{
+    char path[kPathSize];
+    char directory[kPathSize];
+    const std::size_t hostLength = std::strlen(host.path);
+    if (!Path(path, "%s/bus/scsi/devices/%u:0:%u:0", root, host.number, target) ||
+        realpath(path, directory) == nullptr || std::strncmp(directory, host.path, hostLength) != 0 ||
+        directory[hostLength] != '/') {
+        return false;
+    }
+    device.scsi = ScsiAddress{host.number, 0, target, 0};
+    const bool asked = host.ata ? AtaCommand(host, target, device.command) : ScsiTypeCommand(directory, device.command);
+    return asked && ReadScsiGeneric(directory, device);
 }
 
 }  // namespace
@@ -249,8 +295,11 @@ int ListControllers(const char* root, Controller (&controllers)[kMaxControllers]
         while (at < count && Before(controllers[at].address, host.pci)) {
             ++at;
         }
-        if ((at < count && SameAddress(controllers[at].address, host.pci)) || count == kMaxControllers) {
+        if ((at < count && SameAddress(controllers[at].address, host.pci)) || at == kMaxControllers) {
             return;
+        }
+        if (count == kMaxControllers) {
+            --count;  // the highest gives way to a lower one
         }
         std::memmove(&controllers[at + 1], &controllers[at], sizeof(Controller) * static_cast<unsigned>(count - at));
         controllers[at] = Controller{host.pci, ReadPciId(host, "vendor"), ReadPciId(host, "device")};
@@ -283,14 +332,19 @@ bool FindPortDevice(const char* root, const PciAddress& address, int port, PortD
             (ata && AtaPortNumber(host) != channel + 1)) {
             return;
         }
-        char candidate[kPathSize];
         PortDevice candidateDevice;
-        if (Path(candidate, "%s/target%u:0:%u/%u:0:%u:0", host.path, host.number, target, host.number, target) &&
-            ReadPortDevice(candidate, candidateDevice)) {
+        if (ReadPortDevice(root, host, target, candidateDevice)) {
             found = true;
             number = host.number;
             device = candidateDevice;
         }
     });
     return found;
+}
+
+bool ScsiGenericPresent(const char* root)
+{
+    char path[kPathSize];
+    struct stat status;
+    return Path(path, "%s/class/scsi_generic", root) && stat(path, &status) == 0 && S_ISDIR(status.st_mode);
 }

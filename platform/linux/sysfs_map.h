@@ -1,8 +1,11 @@
 #pragma once
 
+#include "identify_command.h"
+
 // Storage controllers and their ports as sysfs shows them under ROOT (/sys on
-// a running system, a captured tree in the tests). A controller is a PCI
-// function with SCSI hosts; controllers count from 0 in PCI address order.
+// a running system, a tree made by the tests). A controller is a PCI function
+// of class 01h (mass storage) with SCSI hosts; controllers count from 0 in
+// PCI address order. USB and other buses' hosts never count.
 
 struct PciAddress {
     unsigned domain;
@@ -17,22 +20,38 @@ struct Controller {
     unsigned deviceId;
 };
 
-// The SCSI device behind a port: its sg node and SCSI peripheral type.
-struct PortDevice {
-    char sgName[16];  // "sgN"
-    unsigned major;
-    unsigned minor;
-    unsigned scsiType;
+// A SCSI device's place: host, channel, target id, lun.
+struct ScsiAddress {
+    unsigned host;
+    unsigned channel;
+    unsigned target;
+    unsigned lun;
 };
 
-constexpr unsigned kScsiTypeCdRom = 5;
+// The SCSI device behind a port: its sg node (a character device of the sg
+// major and `minor`), where it sits, and the identify it answers.
+struct PortDevice {
+    char sgName[16];  // "sgN"
+    unsigned minor;
+    ScsiAddress scsi;
+    IdentifyCommand command;
+};
+
+constexpr unsigned kScsiGenericMajor = 21;
 constexpr int kMaxControllers = 64;
 
-// Fills `controllers` in PCI address order; returns their count.
+// Fills `controllers` with the lowest kMaxControllers in PCI address order;
+// returns their count.
 int ListControllers(const char* root, Controller (&controllers)[kMaxControllers]);
 
 // The device on port `port` of the controller at `address`: for a libata
 // controller the ATA port with port_no port+1, device 0, or where its ports
-// take a master and a slave, port_no port/2+1, device port%2; otherwise
-// target `port` on channel 0 of its SCSI host. False when there is none.
+// take a master and a slave, port_no port/2+1, device port%2, its command
+// by libata's class of the device (ata or atapi); otherwise the SCSI device
+// at channel 0, target `port`, lun 0 anywhere below the controller's SCSI
+// host, its command by SCSI type (disks, optical and RBC devices; CD/DVD).
+// False when there is none, or none that is asked.
 bool FindPortDevice(const char* root, const PciAddress& address, int port, PortDevice& device);
+
+// Whether the sg driver is there (loaded or built in): its class exists.
+bool ScsiGenericPresent(const char* root);

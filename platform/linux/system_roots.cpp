@@ -1,3 +1,3 @@
 #include "system_roots.h"
 
-SystemRoots theSystemRoots = {"/sys", "/dev"};
+SystemRoots theSystemRoots = {"/sys", "/dev", "/proc"};

@@ -2,5 +2,5 @@
 
 #include "controller_open.h"
 
-// /sys and /dev; the tests point them at captured trees.
+// /sys, /dev and /proc; the tests point them at trees of their own.
 extern SystemRoots theSystemRoots;

@@ -83,8 +83,8 @@ TEST(DecodeProgram, FailureLinesAreReportedWithTheirMeaning)
     const ProgramRun run = RunProgram(kDecoder, {GOLDEN_DIR "/portdump_31.out"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "== " GOLDEN_DIR "/portdump_31.out (line 1): CreateFile(\\\\.\\Scsi31:) failed, error 2\n"
-                       "  Meaning             file not found: no SCSI port of that number, or no SiliconImage driver "
-                       "for that model\n\n");
+                       "  Meaning             file not found: no controller of that number, or no SiliconImage "
+                       "controller (or driver) of that model\n\n");
 }
 
 TEST(DecodeProgram, ErrorsNameFileAndLineAndOtherBlocksStillDecode)

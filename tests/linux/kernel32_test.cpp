@@ -1,9 +1,10 @@
-// The kernel32 functions on captured trees: names defined in the process,
+// The kernel32 functions on made trees: names defined in the process,
 // the Windows errors, and a device control that takes only the tool's
 // request.
 #include "capabilities.h"
 #include "cmd_ide_request.h"
 #include "kernel32.h"
+#include "sysfs_tree.h"
 #include "system_roots.h"
 
 #include <gtest/gtest.h>
@@ -17,11 +18,13 @@ class Kernel32 : public ::testing::Test {
 protected:
     void UseFixture(const char* name)
     {
-        sys = std::string(FIXTURES_DIR) + "/" + name;
-        theSystemRoots = {sys.c_str(), FIXTURES_DIR "/no-dev"};
+        sys = Fixture(name);
+        proc = sys + "/proc";
+        theSystemRoots = {sys.c_str(), "/nonexistent", proc.c_str()};
     }
-    void TearDown() override { theSystemRoots = {"/sys", "/dev"}; }
+    void TearDown() override { theSystemRoots = {"/sys", "/dev", "/proc"}; }
     std::string sys;
+    std::string proc;
 };
 
 HANDLE Open(const char* path)

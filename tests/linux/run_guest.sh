@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Boots a QEMU guest described by GUEST (a .guest file) with Debian's kernel
 # and busybox from CACHE, the static PORTDUMP and DECODE in its initramfs.
-# The guest runs `portdump N` for each of the guest's runs (USER:N as USER)
-# and prints each output, and portdump-decode --json of it, between markers,
-# then powers off.
+# The guest runs `portdump N` for each of the guest's runs (HOW:N as the
+# .guest file says) and prints each output, and portdump-decode --json of it,
+# between markers, then powers off.
 # WORK receives transcript.txt, N.out and N.json for each run, and the time
 # the guest took.
 # usage: run_guest.sh GUEST CACHE WORK PORTDUMP DECODE
@@ -58,13 +58,14 @@ done
   # Probing ends before insmod returns; the wait only guards against a slow scan.
   echo "n=0; while [ \$(ls /sys/class/scsi_generic | wc -l) -lt $sg_nodes ] && [ \$n -lt 50 ]; do sleep 0.1; n=\$((n+1)); done"
   # The kernel's last console line may lack its newline.
-  echo 'echo; echo "@@@ guest ready"'
+  echo 'echo; echo "@@@ guest ready"; echo "@@@ sg nodes $(ls /sys/class/scsi_generic | wc -l)"'
   for run in "${runs[@]}"; do
-    if [[ $run == *:* ]]; then
-      echo "su -s /bin/sh ${run%%:*} -c 'portdump ${run#*:}' >/tmp/out"
-    else
-      echo "portdump $run >/tmp/out"
-    fi
+    case $run in
+      nobody:*) echo "su -s /bin/sh nobody -c 'portdump ${run#*:}' >/tmp/out" ;;
+      userns:*) echo "unshare -r portdump ${run#*:} >/tmp/out" ;;
+      nosg:*) echo "rmmod sg; portdump ${run#*:} >/tmp/out" ;;
+      *) echo "portdump $run >/tmp/out" ;;
+    esac
     echo "echo '@@@ portdump $run'; cat /tmp/out; echo '@@@ end'"
     echo "echo '@@@ decode $run'; portdump-decode --json /tmp/out; echo '@@@ end'"
   done
@@ -99,3 +100,6 @@ for run in "${runs[@]}"; do
   done
 done
 grep -aqx '@@@ guest ready' "$work/transcript.txt" || { echo "the guest never got ready:"; tail -40 "$work/transcript.txt"; exit 1; }
+# Every disk must be there, also those that come late (USB), or the runs prove nothing.
+grep -aqx "@@@ sg nodes $sg_nodes" "$work/transcript.txt" ||
+  { echo "not all $sg_nodes sg nodes appeared:"; grep -a '@@@ sg nodes' "$work/transcript.txt"; exit 1; }

@@ -1,17 +1,13 @@
-// The sysfs mapping on trees captured from the QEMU guests (only the files
-// it reads) and on trees made to mislead it.
+// The sysfs mapping on trees laid out as the QEMU guests' and common
+// machines', and on trees made to mislead it.
 #include "sysfs_map.h"
+#include "sysfs_tree.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace {
-
-std::string Fixture(const char* name)
-{
-    return std::string(FIXTURES_DIR) + "/" + name;
-}
 
 struct ExpectedController {
     PciAddress address;
@@ -36,7 +32,7 @@ void ExpectControllers(const char* fixture, std::initializer_list<ExpectedContro
     }
 }
 
-// "sgN type major:minor" for each of ports 0 to 3, "-" for none.
+// "sgN command H:C:T:L" for each of ports 0 to 3, "-" for none.
 std::string Ports(const char* fixture, PciAddress address)
 {
     std::string ports;
@@ -46,8 +42,11 @@ std::string Ports(const char* fixture, PciAddress address)
             ports += ", ";
         }
         if (FindPortDevice(Fixture(fixture).c_str(), address, port, device)) {
-            ports += std::string(device.sgName) + " " + std::to_string(device.scsiType) + " " +
-                     std::to_string(device.major) + ":" + std::to_string(device.minor);
+            EXPECT_EQ(std::string(device.sgName), "sg" + std::to_string(device.minor));
+            const ScsiAddress& at = device.scsi;
+            ports += std::string(device.sgName) + (device.command == IDENTIFY_DEVICE ? " ECh " : " A1h ") +
+                     std::to_string(at.host) + ":" + std::to_string(at.channel) + ":" + std::to_string(at.target) +
+                     ":" + std::to_string(at.lun);
         } else {
             ports += "-";
         }
@@ -70,12 +69,12 @@ TEST(SysfsMap, X86GuestControllersInPciOrder)
 
 TEST(SysfsMap, X86GuestPorts)
 {
-    // PATA: port 2 is the secondary channel's master, type 5 (CD/DVD).
-    EXPECT_EQ(Ports("x86_64", kPiix), "sg2 0 21:2, sg3 0 21:3, sg4 5 21:4, -");
+    // PATA: port 2 is the secondary channel's master, an ATAPI DVD drive.
+    EXPECT_EQ(Ports("x86_64", kPiix), "sg2 ECh 6:0:0:0, sg3 ECh 6:0:1:0, sg4 A1h 7:0:0:0, -");
     // AHCI: port p is port_no p+1; ports 1 and 3 are empty.
-    EXPECT_EQ(Ports("x86_64", kAhci), "sg0 0 21:0, -, sg1 0 21:1, -");
+    EXPECT_EQ(Ports("x86_64", kAhci), "sg0 ECh 0:0:0:0, -, sg1 ECh 2:0:0:0, -");
     // SCSI: port p is target p on channel 0.
-    EXPECT_EQ(Ports("x86_64", kLsi), "-, -, -, sg5 0 21:5");
+    EXPECT_EQ(Ports("x86_64", kLsi), "-, -, -, sg5 ECh 8:0:3:0");
     EXPECT_EQ(Ports("x86_64", {0, 0, 7, 0}), "-, -, -, -");
 }
 
@@ -83,7 +82,7 @@ TEST(SysfsMap, Ppc64GuestSiliconImage)
 {
     constexpr PciAddress kSil = {0, 0, 2, 0};
     ExpectControllers("ppc64", {{kSil, 0x1095, 0x3112}});
-    EXPECT_EQ(Ports("ppc64", kSil), "sg0 0 21:0, sg1 0 21:1, -, -");
+    EXPECT_EQ(Ports("ppc64", kSil), "sg0 ECh 0:0:0:0, sg1 ECh 1:0:0:0, -, -");
 }
 
 TEST(SysfsMap, PciOrderIsNumericAcrossBridgesAndDomains)
@@ -97,11 +96,7 @@ TEST(SysfsMap, PciOrderIsNumericAcrossBridgesAndDomains)
                                        {{0x10000, 0, 0, 0}, 0x8086, 0x2922}});
 }
 
-// Each host of the hostile tree is described in the fixture; only host1 to
-// host7 (under 00:1f.2, no vendor file) and host12, host13 (under 00:02.0,
-// vendor "0x1095x") count. Ignored: a symlink loop, host numbers too large
-// or not numbers, links out of the tree or to nowhere, a device path ending
-// in another host, a host under no PCI function (vio), a non-hex PCI name.
+// The hostile tree is described where it is made.
 TEST(SysfsMap, HostileTreeKeepsOnlyWellFormedHosts)
 {
     ExpectControllers("hostile", {{{0, 0, 2, 0}, 0, 0}, {{0, 0, 0x1f, 2}, 0, 0}});
@@ -109,14 +104,41 @@ TEST(SysfsMap, HostileTreeKeepsOnlyWellFormedHosts)
 
 TEST(SysfsMap, HostileTreePorts)
 {
-    // port 0: port_no 1 has type 32 (no SCSI type), port_no "x1" is no number;
-    // port 1: sg7 among "sgabc" and an sg number too large;
-    // port 2: type "0x0"; port 3: dev "21" without a minor. port_no of
-    // 99999999999999999999 and a link to /dev/zero name no port.
-    EXPECT_EQ(Ports("hostile", {0, 0, 0x1f, 2}), "-, sg7 0 21:7, -, -");
-    // A SCSI host under a child with a 200-character name still belongs to
-    // 00:02.0: target 0 is host13's, target 1 host12's.
-    EXPECT_EQ(Ports("hostile", {0, 0, 2, 0}), "sg13 0 21:13, sg12 0 21:12, -, -");
+    EXPECT_EQ(Ports("hostile", {0, 0, 0x1f, 2}), "-, sg7 ECh 3:0:0:0, -, -");
+    // Target 0 is host13's, target 1 host12's.
+    EXPECT_EQ(Ports("hostile", {0, 0, 2, 0}), "sg13 ECh 13:0:0:0, sg12 ECh 12:0:1:0, -, -");
+}
+
+// The xHCI below the AHCI in PCI order is no storage controller.
+TEST(SysfsMap, UsbHostsNeverCount)
+{
+    ExpectControllers("laptop", {{{0, 0, 0x17, 0}, 0x8086, 0xa352}});
+    EXPECT_EQ(Ports("laptop", {0, 0, 0x14, 0}), "-, -, -, -");
+}
+
+// Through SAS end devices and an expander; an enclosure is not asked, nor a
+// device of that name below another host.
+TEST(SysfsMap, SasTargetsAtAnyDepthBelowTheirOwnHost)
+{
+    EXPECT_EQ(Ports("sas", {0, 1, 0, 0}), "sg0 ECh 0:0:0:0, -, sg2 ECh 0:0:2:0, -");
+}
+
+// virtio-scsi: a changer is not asked; MegaRAID: not the virtual drive on
+// channel 2; libata: the ATAPI tape and the zoned disk are asked.
+TEST(SysfsMap, DevicesAreAskedByScsiTypeOrLibataClass)
+{
+    EXPECT_EQ(Ports("device_types", {0, 0, 7, 0}), "sg0 ECh 2:0:0:0, -, sg2 A1h 2:0:2:0, sg3 ECh 2:0:3:0");
+    EXPECT_EQ(Ports("device_types", {0, 0, 8, 0}), "-, sg5 ECh 3:0:1:0, -, -");
+    EXPECT_EQ(Ports("device_types", {0, 0, 0x1f, 2}), "sg6 A1h 4:0:0:0, sg7 ECh 5:0:0:0, -, -");
+}
+
+TEST(SysfsMap, TheLowest64InPciOrder)
+{
+    Controller controllers[kMaxControllers];
+    ASSERT_EQ(ListControllers(Fixture("seventy").c_str(), controllers), kMaxControllers);
+    for (unsigned i = 0; i < kMaxControllers; ++i) {
+        EXPECT_EQ(controllers[i].address.bus, i + 1);
+    }
 }
 
 TEST(SysfsMap, NothingWhereTheTreeIsMissingOrTooLong)
@@ -130,6 +152,8 @@ TEST(SysfsMap, NothingWhereTheTreeIsMissingOrTooLong)
     EXPECT_FALSE(FindPortDevice(longRoot.c_str(), kAhci, 0, device));
     EXPECT_FALSE(FindPortDevice(Fixture("x86_64").c_str(), kAhci, -1, device));
     EXPECT_FALSE(FindPortDevice(Fixture("x86_64").c_str(), kAhci, 16, device));
+    EXPECT_TRUE(ScsiGenericPresent(Fixture("x86_64").c_str()));
+    EXPECT_FALSE(ScsiGenericPresent(Fixture("without_sg").c_str()));
 }
 
 }  // namespace
