@@ -2,7 +2,6 @@
 
 #include "device_names.h"
 
-#include <cctype>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -23,12 +22,18 @@ ListedController* NextEntry(ControllerList& list)
     return &entry;
 }
 
+// ASCII only: the names portdump builds hold nothing else.
+char AsciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // Object names compare without regard to case, as the object manager
 // looks them up.
 bool SameObjectName(const char* a, const char* b)
 {
     std::size_t i = 0;
-    while (std::tolower(static_cast<unsigned char>(a[i])) == std::tolower(static_cast<unsigned char>(b[i]))) {
+    while (AsciiLower(a[i]) == AsciiLower(b[i])) {
         if (a[i++] == '\0') {
             return true;
         }
@@ -50,7 +55,7 @@ int ReachingNumber(const char* name)
     }
     long long model = 0;
     for (std::size_t i = prefix; i < length - suffix; ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(name[i]))) {
+        if (name[i] < '0' || name[i] > '9') {
             return -1;
         }
         model = model * 10 + (name[i] - '0');

@@ -11,16 +11,15 @@
 
 #include <cstdio>
 
-// ntdll's object directory calls, which no user-mode header of the SDK
-// declares.
-extern "C" {
-NTSTATUS NTAPI NtOpenDirectoryObject(PHANDLE DirectoryHandle, ACCESS_MASK DesiredAccess,
-                                     POBJECT_ATTRIBUTES ObjectAttributes);
-NTSTATUS NTAPI NtQueryDirectoryObject(HANDLE DirectoryHandle, PVOID Buffer, ULONG Length, BOOLEAN ReturnSingleEntry,
-                                      BOOLEAN RestartScan, PULONG Context, PULONG ReturnLength);
-}
-
 namespace {
+
+// ntdll's object directory calls, which have no import library: found at
+// run time, as Microsoft documents them.
+using OpenDirectoryObject = NTSTATUS(NTAPI*)(PHANDLE DirectoryHandle, ACCESS_MASK DesiredAccess,
+                                              POBJECT_ATTRIBUTES ObjectAttributes);
+using QueryDirectoryObject = NTSTATUS(NTAPI*)(HANDLE DirectoryHandle, PVOID Buffer, ULONG Length,
+                                               BOOLEAN ReturnSingleEntry, BOOLEAN RestartScan, PULONG Context,
+                                               PULONG ReturnLength);
 
 constexpr ACCESS_MASK kDirectoryQuery = 0x0001;
 constexpr NTSTATUS kNoMoreEntries = static_cast<NTSTATUS>(0x8000001AL);
@@ -34,7 +33,10 @@ struct DirectoryEntry {
 };
 
 // Room for one entry with the longest names a UNICODE_STRING can hold.
-constexpr ULONG kDirectoryBufferSize = sizeof(DirectoryEntry) + 2 * 65536;
+union DirectoryBuffer {
+    DirectoryEntry entry;
+    unsigned char bytes[sizeof(DirectoryEntry) + 2 * 65536];
+};
 
 // The service name of the driver of SCSI port `port`, "" where the registry
 // has none.
@@ -109,6 +111,15 @@ bool AsciiName(const UNICODE_STRING& name, char (&ascii)[kListedFieldSize])
 // driver made it.
 void ListSiliconImageObjects(ControllerList& list)
 {
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    const auto openDirectory =
+        reinterpret_cast<OpenDirectoryObject>(reinterpret_cast<void*>(GetProcAddress(ntdll, "NtOpenDirectoryObject")));
+    const auto queryDirectory = reinterpret_cast<QueryDirectoryObject>(
+        reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryDirectoryObject")));
+    if (openDirectory == nullptr || queryDirectory == nullptr) {
+        std::snprintf(list.problem, sizeof list.problem, "ntdll.dll cannot list %s", SIL_DIRECTORY);
+        return;
+    }
     static const WCHAR path[] = L"" SIL_DIRECTORY;
     UNICODE_STRING name;
     name.Buffer = const_cast<PWSTR>(path);
@@ -117,7 +128,7 @@ void ListSiliconImageObjects(ControllerList& list)
     OBJECT_ATTRIBUTES attributes;
     InitializeObjectAttributes(&attributes, &name, OBJ_CASE_INSENSITIVE, nullptr, nullptr);
     HANDLE directory;
-    NTSTATUS status = NtOpenDirectoryObject(&directory, kDirectoryQuery, &attributes);
+    NTSTATUS status = openDirectory(&directory, kDirectoryQuery, &attributes);
     if (status == kObjectNameNotFound || status == kObjectPathNotFound) {
         return;
     }
@@ -126,11 +137,11 @@ void ListSiliconImageObjects(ControllerList& list)
                       static_cast<unsigned long>(status));
         return;
     }
-    static ULONG_PTR buffer[kDirectoryBufferSize / sizeof(ULONG_PTR)];
+    static DirectoryBuffer buffer;
     ULONG context = 0;
     for (BOOLEAN restart = TRUE;; restart = FALSE) {
         ULONG returned = 0;
-        status = NtQueryDirectoryObject(directory, buffer, sizeof buffer, TRUE, restart, &context, &returned);
+        status = queryDirectory(directory, &buffer, sizeof buffer, TRUE, restart, &context, &returned);
         if (status == kNoMoreEntries) {
             break;
         }
@@ -140,11 +151,11 @@ void ListSiliconImageObjects(ControllerList& list)
             break;
         }
         char object[kListedFieldSize];
-        if (AsciiName(reinterpret_cast<const DirectoryEntry*>(buffer)->name, object)) {
+        if (AsciiName(buffer.entry.name, object)) {
             AddSiliconImageObject(list, object);
         }
     }
-    NtClose(directory);
+    CloseHandle(directory);
 }
 
 }  // namespace
