@@ -32,10 +32,11 @@ struct DirectoryEntry {
     UNICODE_STRING typeName;
 };
 
-// Room for one entry with the longest names a UNICODE_STRING can hold.
+// Room for one entry, the empty entry that ends the answer, and the two
+// longest names a UNICODE_STRING can hold, each with its NUL.
 union DirectoryBuffer {
     DirectoryEntry entry;
-    unsigned char bytes[sizeof(DirectoryEntry) + 2 * 65536];
+    unsigned char bytes[2 * sizeof(DirectoryEntry) + 2 * (65534 + sizeof(WCHAR))];
 };
 
 // The service name of the driver of SCSI port `port`, "" where the registry
