@@ -104,9 +104,10 @@ TEST(ListReport, WhatCouldNotBeReadIsSaidOnStandardError)
     static ControllerList list;
     list = ControllerList{};
     std::snprintf(list.problem, sizeof list.problem, "cannot read the DOS device names: error 5");
-    EXPECT_EQ((ReportOf(false, list).err), "portdump-list: cannot read the DOS device names: error 5\n");
-    EXPECT_EQ(ReportOf(false, list).out, "");
-    EXPECT_EQ(ReportOf(false, list).status, 1);
+    const Report unreadable = ReportOf(false, list);
+    EXPECT_EQ(unreadable.err, "portdump-list: cannot read the DOS device names: error 5\n");
+    EXPECT_EQ(unreadable.out, "");
+    EXPECT_EQ(unreadable.status, 1);
 
     // More than the list holds: the first are shown, and the rest said.
     list = ControllerList{};
