@@ -1,6 +1,7 @@
 #include "controller_query.h"
 
 #include "block_dump.h"
+#include "device_names.h"
 #include "messages.h"
 
 #include <cstdio>
@@ -10,9 +11,9 @@ namespace {
 // The longest names any controller number can give fit their buffers, so
 // no name is ever cut short.
 constexpr int kNameSize = 260;
-constexpr int kLongestDosName = sizeof "tempBusSil-2147483648" - 1;
-static_assert(sizeof "\\\\.\\" + kLongestDosName <= kNameSize, "opened path fits");
-static_assert(sizeof "\\Device\\Scsi\\SI-21474836481" <= kNameSize, "target fits");
+constexpr int kLongestDosName = sizeof SIL_TEMPORARY_NAME(-2147483648) - 1;
+static_assert(sizeof DOS_DEVICE_PATH_PREFIX + kLongestDosName <= kNameSize, "opened path fits");
+static_assert(sizeof SIL_DEVICE(-2147483648) <= kNameSize, "target fits");
 
 // The temporary name while it is defined. A Ctrl+C, Ctrl+Break or closed
 // console ends the process wherever it is, also while a port keeps it
@@ -77,16 +78,15 @@ void QueryController(int controller)
     char path[kNameSize];
     bool nameDefined = false;
 
-    // The 3512 is served by the 3112's driver.
-    if (controller == 3512) {
-        controller = 3112;
+    if (controller == SIL_ALIAS_MODEL) {
+        controller = SIL_ALIAS_SERVED_AS;
     }
-    if (controller < 32) {
-        std::snprintf(dosName, sizeof dosName, "Scsi%d:", controller);
+    if (controller < SCSI_PORT_NUMBER_LIMIT) {
+        std::snprintf(dosName, sizeof dosName, SCSI_PORT_NAME(%d), controller);
     } else {
         char target[kNameSize];
-        std::snprintf(dosName, sizeof dosName, "tempBusSil%d", controller);
-        std::snprintf(target, sizeof target, "\\Device\\Scsi\\SI%d1", controller);
+        std::snprintf(dosName, sizeof dosName, SIL_TEMPORARY_NAME(%d), controller);
+        std::snprintf(target, sizeof target, SIL_DEVICE(%d), controller);
         GuardTemporaryNames();
         DWORD error = 0;
         if (!DefineTemporaryName(dosName, target, &error)) {
@@ -97,7 +97,7 @@ void QueryController(int controller)
         nameDefined = true;
     }
 
-    std::snprintf(path, sizeof path, "\\\\.\\%.*s", kLongestDosName, dosName);
+    std::snprintf(path, sizeof path, DOS_DEVICE_PATH_PREFIX "%.*s", kLongestDosName, dosName);
     HANDLE device = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
     if (device == INVALID_HANDLE_VALUE) {

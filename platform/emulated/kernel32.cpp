@@ -64,18 +64,6 @@ bool IsEmpty(const char* text)
     return text == nullptr || *text == '\0';
 }
 
-// The newest definition of a DOS device name, or -1.
-int FindDefinition(const char* name)
-{
-    const Machine& machine = TheMachine();
-    for (int i = machine.definitionCount - 1; i >= 0; --i) {
-        if (SameName(machine.definitions[i].name, name)) {
-            return i;
-        }
-    }
-    return -1;
-}
-
 int FindController(const char* device)
 {
     const Machine& machine = TheMachine();
@@ -85,17 +73,6 @@ int FindController(const char* device)
         }
     }
     return -1;
-}
-
-// Cuts `path` to the object directory it lies in; false at the root.
-bool ParentDirectory(const char* path, char (&directory)[kNameSize])
-{
-    const char* lastSeparator = std::strrchr(path, '\\');
-    if (lastSeparator == nullptr || lastSeparator == path || !CopyName(directory, path)) {
-        return false;
-    }
-    directory[lastSeparator - path] = '\0';
-    return true;
 }
 
 // The error of opening a target that names no device object: \Device always

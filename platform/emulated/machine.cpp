@@ -1,6 +1,7 @@
 #include "machine_state.h"
 
 #include "call_observer.h"
+#include "device_names.h"
 
 #include <cctype>
 #include <cstring>
@@ -25,9 +26,9 @@ const FakePort kSil3114Ports[] = {{}, {&kSil3114Port1, nullptr, 0, 0, 0}, {}, {&
 }  // namespace
 
 const ControllerSpec kBuiltInControllers[kBuiltInControllerCount] = {
-    {"\\Device\\ScsiPort0", "Scsi0:", 4, kScsi0Ports},
-    {"\\Device\\Scsi\\SI31121", nullptr, 2, kSil3112Ports},
-    {"\\Device\\Scsi\\SI31141", nullptr, 4, kSil3114Ports},
+    {SCSI_PORT_DEVICE(0), SCSI_PORT_NAME(0), 4, kScsi0Ports},
+    {SIL_DEVICE(3112), nullptr, 2, kSil3112Ports},
+    {SIL_DEVICE(3114), nullptr, 4, kSil3114Ports},
 };
 
 Machine& TheMachine()
@@ -66,6 +67,27 @@ bool AddDefinition(const char* name, const char* target)
         return false;
     }
     ++machine.definitionCount;
+    return true;
+}
+
+int FindDefinition(const char* name)
+{
+    const Machine& booted = TheMachine();
+    for (int i = booted.definitionCount - 1; i >= 0; --i) {
+        if (SameName(booted.definitions[i].name, name)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+bool ParentDirectory(const char* path, char (&directory)[kNameSize])
+{
+    const char* lastSeparator = std::strrchr(path, '\\');
+    if (lastSeparator == nullptr || lastSeparator == path || !CopyName(directory, path)) {
+        return false;
+    }
+    directory[lastSeparator - path] = '\0';
     return true;
 }
 

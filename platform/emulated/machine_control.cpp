@@ -1,3 +1,4 @@
+#include "device_names.h"
 #include "emulated_machine.h"
 #include "machine_state.h"
 
@@ -166,15 +167,15 @@ int AddScsiPort(int number, int ports)
 {
     char device[kNameSize];
     char dosName[kNameSize];
-    std::snprintf(device, sizeof device, "\\Device\\ScsiPort%d", number);
-    std::snprintf(dosName, sizeof dosName, "Scsi%d:", number);
+    std::snprintf(device, sizeof device, SCSI_PORT_DEVICE(%d), number);
+    std::snprintf(dosName, sizeof dosName, SCSI_PORT_NAME(%d), number);
     return AddController(device, dosName, ports);
 }
 
 int AddSiliconImage(int model, int ports)
 {
     char device[kNameSize];
-    std::snprintf(device, sizeof device, "\\Device\\Scsi\\SI%d1", model);
+    std::snprintf(device, sizeof device, SIL_DEVICE(%d), model);
     return AddController(device, nullptr, ports);
 }
 

@@ -69,6 +69,10 @@ void BootMachine(const MachineSpec& spec);
 // Stacks a definition; false when the table is full or a name does not fit.
 bool AddDefinition(const char* name, const char* target);
 bool SameName(const char* a, const char* b);
+// The newest definition of a DOS device name, or -1.
+int FindDefinition(const char* name);
+// Cuts `path` to the object directory it lies in; false at the root.
+bool ParentDirectory(const char* path, char (&directory)[kNameSize]);
 // Copies `text` into a name buffer; false when it does not fit.
 bool CopyName(char (&to)[kNameSize], const char* text);
 

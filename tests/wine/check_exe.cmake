@@ -1,9 +1,9 @@
 # An exe must start on a bare Windows of its oldest version and stay small:
-# it may import only KERNEL32.dll and msvcrt.dll, only functions that the
+# it may import only the DLLs it is allowed (DLLS), only functions that the
 # export list names for ARCH (x86 or x64) with a first NT version no newer
 # than MIN_NT, its PE subsystem version may be no newer than MIN_NT, and it
 # may not grow past MAX_KIB.
-# usage: cmake -DEXE= -DOBJDUMP= -DMAX_KIB= -DEXPORTS= -DARCH= -DMIN_NT= -P check_exe.cmake
+# usage: cmake -DEXE= -DOBJDUMP= -DMAX_KIB= -DDLLS=A.dll,B.dll -DEXPORTS= -DARCH= -DMIN_NT= -P check_exe.cmake
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE headers RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "${OBJDUMP} -p ${EXE} failed")
@@ -45,8 +45,10 @@ foreach(line IN LISTS header_lines)
 endforeach()
 
 list(SORT dlls)
-if(NOT dlls STREQUAL "KERNEL32.dll;msvcrt.dll")
-  message(FATAL_ERROR "unexpected DLLs: ${dlls}")
+string(REPLACE "," ";" allowed "${DLLS}")
+list(SORT allowed)
+if(NOT dlls STREQUAL allowed)
+  message(FATAL_ERROR "imports DLLs ${dlls}, not ${allowed}")
 endif()
 list(LENGTH imports import_count)
 if(import_count LESS 10)

@@ -4,11 +4,13 @@
 # Wine's own traces, one console write a line at a terminal, the temporary name
 # removed on Ctrl+C, and the version resource and manifest as Windows reads them.
 # portdump-decode.exe reads the real exe's output through a pipe (CR LF) as the
-# native build reads it.
+# native build reads it. portdump-list.exe lists the stand-in driver's devices
+# with the device map entries this script writes.
 # usage: run_wine_tests.sh PORTDUMP_EXE DRIVER_SYS DRIVER_HOST_EXE GOLDEN_DIR ARCH WORK_DIR VERSION_PROBE_EXE VERSION
-#                          DECODE_EXE DECODE_GOLDEN_DIR
+#                          DECODE_EXE DECODE_GOLDEN_DIR LIST_EXE DEVICEMAP_KEY_EXE
 set -uo pipefail
 exe=$1 driver=$2 host=$3 golden=$4 arch=$5 work=$6 probe=$7 version=$8 decoder=$9 decode_golden=${10}
+lister=${11} devicemap_key=${12}
 # Under ./test-all a missing Wine is a failure, not a skip.
 skip=77
 [ -n "${PORTDUMP_TESTS_REQUIRED:-}" ] && skip=1
@@ -73,6 +75,7 @@ check_version() {
 }
 check_version "$exe" portdump
 check_version "$decoder" portdump-decode
+check_version "$lister" portdump-list
 
 if [ $runs_exe = no ]; then
   echo "windows-x86: $why; the x86 exes' runs under Wine were not run;" \
@@ -111,6 +114,23 @@ run_case letters scsi0.out abc
 run_case hexadecimal scsi0.out 0x10
 run_case leading_blanks scsi9_missing.out "  9"
 run_case trailing_letters scsi9_missing.out 9abc
+
+# portdump-list.exe: the stand-in's SCSI ports 0 and 5 and its SiliconImage
+# devices, with the driver's name where the device map has one; the map's
+# port 3 has no DOS name, so no line. Nothing is opened.
+for entry in "0 atapi" "3 ghost"; do
+  # shellcheck disable=SC2086 # port and driver
+  $wine64 "$devicemap_key" $entry || fail "devicemap_key $entry"
+done
+WINEDEBUG=+file $wine "$lister" >"$work/list.out" 2>"$work/list.trace"
+check_run list list.out $?
+grep -E 'CreateFileW L"[^"]*(Scsi|tempBusSil)' "$work/list.trace" && fail "list: a device was opened"
+grep '^portdump-list:' "$work/list.trace" && fail "list: could not read everything"
+cases=$((cases + 1))
+$wine "$lister" extra >/dev/null 2>"$work/list_usage.err"
+list_status=$?
+[ $list_status -eq 2 ] && grep -qF 'usage: portdump-list' "$work/list_usage.err" ||
+  fail "list: an argument gave exit status $list_status"
 
 # The open's access and share flags, from Wine's CreateFileW trace.
 WINEDEBUG=+file $wine "$exe" 0 2>"$work/file.trace" >/dev/null

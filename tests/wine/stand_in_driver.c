@@ -1,6 +1,7 @@
 /* A kernel-mode stand-in for the storage drivers the tool talks to: SCSI port
  * devices with ScsiN: links and SiliconImage device objects under \Device\Scsi,
  * each with the fake miniport behind it. */
+#include "device_names.h"
 #include "fake_miniport.h"
 
 /* The slow port keeps the tool waiting long enough for a test to interrupt it. */
@@ -25,14 +26,18 @@ struct StandIn {
     struct FakePort ports[CMD_IDE_PORT_COUNT];
 };
 
+/* The device object and DOS link of SCSI port n and of SiliconImage model m. */
+#define SCSI_PORT_STAND_IN(n) L"" SCSI_PORT_DEVICE(n), L"\\DosDevices\\" SCSI_PORT_NAME(n)
+#define SIL_STAND_IN(m) L"" SIL_DEVICE(m), L"\\DosDevices\\" SIL_TEMPORARY_NAME(m)
+
 static const struct StandIn standIns[] = {
-    {L"\\Device\\ScsiPort0", L"\\DosDevices\\Scsi0:",
+    {SCSI_PORT_STAND_IN(0),
      {{&scsi0Port0, 0, 0, 0, 0}, {0}, {&scsi0Port2, 0, 0, 0, 0}, {0, shortAnswer, sizeof shortAnswer - 1, 0, 0}}},
-    {L"\\Device\\ScsiPort5", L"\\DosDevices\\Scsi5:", {{0}}},
-    {L"\\Device\\Scsi\\SI31121", L"\\DosDevices\\tempBusSil3112", {{&sil3112Port0, 0, 0, 0, 0}}},
-    {L"\\Device\\Scsi\\SI31141", L"\\DosDevices\\tempBusSil3114", {{0}, {&sil3114Port1, 0, 0, 0, 0}}},
+    {SCSI_PORT_STAND_IN(5), {{0}}},
+    {SIL_STAND_IN(3112), {{&sil3112Port0, 0, 0, 0, 0}}},
+    {SIL_STAND_IN(3114), {{0}, {&sil3114Port1, 0, 0, 0, 0}}},
     /* The Ctrl+C test's port. */
-    {L"\\Device\\Scsi\\SI31321", L"\\DosDevices\\tempBusSil3132", {{&sil3132Port0, 0, 0, 0, SLOW_PORT_SECONDS}}},
+    {SIL_STAND_IN(3132), {{&sil3132Port0, 0, 0, 0, SLOW_PORT_SECONDS}}},
 };
 #define STAND_IN_COUNT (sizeof standIns / sizeof standIns[0])
 
@@ -122,7 +127,7 @@ NTSTATUS DriverEntry(DRIVER_OBJECT* driver, UNICODE_STRING* registryPath)
     driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = DispatchControl;
     driver->DriverUnload = DriverUnload;
 
-    InitName(&name, L"\\Device\\Scsi");
+    InitName(&name, L"" SIL_DIRECTORY);
     InitializeObjectAttributes(&attributes, &name, OBJ_CASE_INSENSITIVE | OBJ_OPENIF, NULL, NULL);
     status = ZwCreateDirectoryObject(&scsiDirectory, DIRECTORY_ALL_ACCESS, &attributes);
     if (!NT_SUCCESS(status)) {

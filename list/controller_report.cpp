@@ -1,0 +1,69 @@
+#include "controller_report.h"
+
+#include "device_names.h"
+
+#include <utility>
+
+namespace {
+
+constexpr char kProgram[] = "portdump-list";
+
+// Stable, so controllers of one number keep the system's order; no heap.
+void SortByNumber(ControllerList& list)
+{
+    for (int i = 1; i < list.count; ++i) {
+        for (int j = i; j > 0 && list.controllers[j - 1].number > list.controllers[j].number; --j) {
+            std::swap(list.controllers[j - 1], list.controllers[j]);
+        }
+    }
+}
+
+// A field as it stands, but a control byte as '?', so that whatever a
+// driver or the registry holds, a controller stays one line.
+void PrintField(const char* field, std::FILE* out)
+{
+    std::fputs("  ", out);
+    for (; *field != '\0'; ++field) {
+        const unsigned char byte = static_cast<unsigned char>(*field);
+        std::fputc(byte < 0x20 || byte == 0x7f ? '?' : byte, out);
+    }
+}
+
+void PrintController(const ListedController& controller, std::FILE* out)
+{
+    std::fprintf(out, "%d", controller.number);
+    for (const char* field : controller.fields) {
+        if (field[0] != '\0') {
+            PrintField(field, out);
+        }
+    }
+    if (controller.number == SIL_ALIAS_SERVED_AS) {
+        std::fprintf(out, "  (also %d)", SIL_ALIAS_MODEL);
+    }
+    std::fputc('\n', out);
+}
+
+}  // namespace
+
+int ReportControllers(bool readable, ControllerList& list, std::FILE* out, std::FILE* err)
+{
+    if (!readable) {
+        std::fprintf(err, "%s: %s\n", kProgram, list.problem);
+        return 1;
+    }
+    SortByNumber(list);
+    for (int i = 0; i < list.count; ++i) {
+        PrintController(list.controllers[i], out);
+    }
+    if (list.count == 0) {
+        std::fputs("No controller found.\n", out);
+    }
+    if (list.problem[0] != '\0') {
+        std::fprintf(err, "%s: %s; the list may be incomplete\n", kProgram, list.problem);
+    }
+    if (std::fflush(out) != 0 || std::ferror(out) != 0) {
+        std::fprintf(err, "%s: cannot write the list to standard output\n", kProgram);
+        return 1;
+    }
+    return 0;
+}

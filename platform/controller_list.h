@@ -1,0 +1,28 @@
+// portdump-list's seam to the system: which controllers portdump can be
+// given, read from what the system shows without opening any device. One
+// implementation a platform; portdump-list's own sources are the same on each.
+#pragma once
+
+constexpr int kMaxListedControllers = 128;
+constexpr int kListedFields = 3;
+constexpr int kListedFieldSize = 260;
+
+// One controller: the number to give portdump, and what the system says it
+// is, in the platform's own terms; an empty field is not shown.
+struct ListedController {
+    int number;
+    char fields[kListedFields][kListedFieldSize];
+};
+
+// In the order the system shows them; controllers past the capacity are not
+// kept.
+struct ControllerList {
+    ListedController controllers[kMaxListedControllers];
+    int count;
+    // What could not be read, and why; empty when everything could.
+    char problem[kListedFieldSize];
+};
+
+// Fills `list`, which starts empty. False when the system could not be read
+// at all; `problem` then says what failed.
+bool ListControllers(ControllerList& list);

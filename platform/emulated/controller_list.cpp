@@ -1,0 +1,34 @@
+// The emulated machine as Windows would show it to portdump-list: its SCSI
+// ports' DOS names and the SiliconImage devices in \Device\Scsi.
+#include "controller_list.h"
+
+#include "device_names.h"
+#include "machine_state.h"
+#include "nt_controllers.h"
+
+#include <cstdio>
+#include <cstring>
+
+using namespace emulated;
+
+bool ListControllers(ControllerList& list)
+{
+    const Machine& machine = TheMachine();
+    for (int port = 0; port < SCSI_PORT_NUMBER_LIMIT; ++port) {
+        char name[kNameSize];
+        std::snprintf(name, sizeof name, SCSI_PORT_NAME(%d), port);
+        const int definition = FindDefinition(name);
+        if (definition >= 0) {
+            // The machine keeps no registry, so no driver's name.
+            AddScsiPort(list, port, machine.definitions[definition].target, "");
+        }
+    }
+    for (int i = 0; i < machine.controllerCount; ++i) {
+        const char* device = machine.controllers[i].device;
+        char directory[kNameSize];
+        if (ParentDirectory(device, directory) && SameName(directory, SIL_DIRECTORY)) {
+            AddSiliconImageObject(list, device + std::strlen(directory) + 1);
+        }
+    }
+    return true;
+}
