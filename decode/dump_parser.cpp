@@ -139,8 +139,8 @@ bool ReadFailure(Text text, LineNumber number, FailureLine& failure)
         // 引数に... (Shift-JIS or UTF-8): portdump was not given one argument.
         return true;
     }
-    const bool define = StartsWith(text, DUMP_DEFINE_FAILED);
-    constexpr Text kCreateFile = DUMP_OPEN_FAILED;
+    const bool define = StartsWith(text, DUMP_DEFINE_FAILED_START);
+    constexpr Text kCreateFile = DUMP_OPEN_FAILED_START;
     constexpr Text kError = DUMP_ERROR_NUMBER;
     const std::size_t at = text.rfind(kError);
     if ((!define && !StartsWith(text, kCreateFile)) || at == Text::npos) {

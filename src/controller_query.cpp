@@ -1,6 +1,7 @@
 #include "controller_query.h"
 
 #include "block_dump.h"
+#include "cmd_ide_request.h"
 #include "device_names.h"
 #include "messages.h"
 
@@ -72,21 +73,21 @@ bool DefineTemporaryName(const char* name, const char* target, DWORD* error)
 
 }  // namespace
 
-void QueryController(int controller)
+void QueryController(int number)
 {
     char dosName[kNameSize];
     char path[kNameSize];
     bool nameDefined = false;
 
-    if (controller == SIL_ALIAS_MODEL) {
-        controller = SIL_ALIAS_SERVED_AS;
+    if (number == SIL_ALIAS_MODEL) {
+        number = SIL_ALIAS_SERVED_AS;
     }
-    if (controller < SCSI_PORT_NUMBER_LIMIT) {
-        std::snprintf(dosName, sizeof dosName, SCSI_PORT_NAME(%d), controller);
+    if (number < SCSI_PORT_NUMBER_LIMIT) {
+        std::snprintf(dosName, sizeof dosName, SCSI_PORT_NAME(%d), number);
     } else {
         char target[kNameSize];
-        std::snprintf(dosName, sizeof dosName, SIL_TEMPORARY_NAME(%d), controller);
-        std::snprintf(target, sizeof target, SIL_DEVICE(%d), controller);
+        std::snprintf(dosName, sizeof dosName, SIL_TEMPORARY_NAME(%d), number);
+        std::snprintf(target, sizeof target, SIL_DEVICE(%d), number);
         GuardTemporaryNames();
         DWORD error = 0;
         if (!DefineTemporaryName(dosName, target, &error)) {

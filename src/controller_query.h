@@ -1,7 +1,6 @@
 #pragma once
 
-#include "cmd_ide_request.h"
-
-// Asks each of the controller's ports 0 to 3 for its block and dumps every
+// Asks each of the ports 0 to 3 of the controller that `number` names (a SCSI
+// port number, or a SiliconImage model number) for its block and dumps every
 // answer to stdout; every failure is reported there too.
-void QueryController(int controller);
+void QueryController(int number);

@@ -9,8 +9,8 @@
 // The starts of the failure lines and the error number's label; the rest of
 // each message is Japanese (see messages.h).
 #define DUMP_USAGE_START "\x88\xf8\x90\x94"  // 引数 in Shift-JIS
-#define DUMP_DEFINE_FAILED "DefineDosDevice"
-#define DUMP_OPEN_FAILED "CreateFile("
+#define DUMP_DEFINE_FAILED_START "DefineDosDevice"
+#define DUMP_OPEN_FAILED_START "CreateFile("
 #define DUMP_ERROR_NUMBER "GetLastError="
 
 // A dump line: the offset, sixteen bytes in hex, the same bytes as characters.

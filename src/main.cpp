@@ -14,13 +14,13 @@ int main(int argc, char* argv[], char* envp[])
     if (argc == 2) {
         // strtol, unlike atoi, has defined overflow; long may be wider than
         // int, so saturate at int's range as strtol does at long's.
-        long controller = std::strtol(argv[1], nullptr, 10);
-        if (controller > INT_MAX) {
-            controller = INT_MAX;
-        } else if (controller < INT_MIN) {
-            controller = INT_MIN;
+        long number = std::strtol(argv[1], nullptr, 10);
+        if (number > INT_MAX) {
+            number = INT_MAX;
+        } else if (number < INT_MIN) {
+            number = INT_MIN;
         }
-        QueryController(static_cast<int>(controller));
+        QueryController(static_cast<int>(number));
     } else {
         std::printf(USAGE_MESSAGE);
         std::fflush(stdout);

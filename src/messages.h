@@ -13,8 +13,8 @@
 
 // DefineDosDeviceに失敗しました。GetLastError=%d
 #define DEFINE_FAILED_FORMAT \
-    DUMP_DEFINE_FAILED "\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42" DUMP_ERROR_NUMBER "%d\n"
+    DUMP_DEFINE_FAILED_START "\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42" DUMP_ERROR_NUMBER "%d\n"
 
 // CreateFile(%s)に失敗しました。GetLastError=%d
 #define OPEN_FAILED_FORMAT \
-    DUMP_OPEN_FAILED "%s)\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42" DUMP_ERROR_NUMBER "%d\n"
+    DUMP_OPEN_FAILED_START "%s)\x82\xc9\x8e\xb8\x94\x73\x82\xb5\x82\xdc\x82\xb5\x82\xbd\x81\x42" DUMP_ERROR_NUMBER "%d\n"
