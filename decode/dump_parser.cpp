@@ -19,22 +19,6 @@ constexpr Text kSeparator = DUMP_SEPARATOR;
 constexpr Text kPortLine = DUMP_PORT_LINE_FORMAT;
 constexpr Text kPortWord = kPortLine.substr(0, kPortLine.find(' '));  // "Port"
 
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-Text Trim(Text text)
-{
-    while (!text.empty() && IsLinePadding(text.back())) {
-        text.remove_suffix(1);
-    }
-    while (!text.empty() && IsLinePadding(text.front())) {
-        text.remove_prefix(1);
-    }
-    return text;
-}
-
 // Parts of a text that never reach past its ends (substr would throw).
 Text Head(Text text, std::size_t length)
 {
@@ -49,6 +33,59 @@ Text Tail(Text text, std::size_t from)
 bool StartsWith(Text text, Text prefix)
 {
     return Head(text, prefix.size()) == prefix;
+}
+
+bool EndsWith(Text text, Text suffix)
+{
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+// What pastes put between a line's items: a no-break space (U+00A0 in UTF-8)
+// from a web page or a mail, besides blanks and tabs.
+constexpr Text kNoBreakSpace = "\xc2\xa0";
+// U+FEFF, the byte order mark that joining files (cat a b) leaves inside.
+constexpr Text kByteOrderMark = "\xef\xbb\xbf";
+
+// The length of the blank at the start of `text`, 0 for none.
+std::size_t BlankLength(Text text)
+{
+    if (!text.empty() && (text[0] == ' ' || text[0] == '\t')) {
+        return 1;
+    }
+    return StartsWith(text, kNoBreakSpace) ? kNoBreakSpace.size() : 0;
+}
+
+// What leads a line without being part of it: padding, blanks, a byte order
+// mark, and the "> " of a quoted mail, once or nested.
+std::size_t LeadLength(Text text)
+{
+    std::size_t at = 0;
+    for (;;) {
+        const Text rest = Tail(text, at);
+        if (!rest.empty() && (IsLinePadding(rest[0]) || rest[0] == '>')) {
+            ++at;
+        } else if (StartsWith(rest, kByteOrderMark)) {
+            at += kByteOrderMark.size();
+        } else if (const std::size_t blank = BlankLength(rest)) {
+            at += blank;
+        } else {
+            return at;
+        }
+    }
+}
+
+Text Trim(Text text)
+{
+    text = Tail(text, LeadLength(text));
+    for (;;) {
+        if (!text.empty() && IsLinePadding(text.back())) {
+            text.remove_suffix(1);
+        } else if (EndsWith(text, kNoBreakSpace)) {
+            text.remove_suffix(kNoBreakSpace.size());
+        } else {
+            return text;
+        }
+    }
 }
 
 // The whole of `text` as a number in `base` (no sign, no blanks); false when
@@ -88,41 +125,80 @@ __attribute__((format(printf, 3, 4))) void Report(DumpParser& parser, LineNumber
     parser.events.error(parser.events.context, line, parser.block.line, message);
 }
 
-// Ends the block in progress at `line`, which is not one of its lines; a
-// block that is not complete is cut short.
+// "line 020", "lines 020 and 030" or "lines 020 to 040".
+struct LineNames {
+    char text[32];
+};
+
+LineNames NameLines(long long first, long long last)
+{
+    LineNames names;
+    if (first == last) {
+        std::snprintf(names.text, sizeof names.text, "line %03llx", first);
+    } else {
+        std::snprintf(names.text, sizeof names.text, "lines %03llx %s %03llx", first,
+                      last == first + kDumpBytesPerLine ? "and" : "to", last);
+    }
+    return names;
+}
+
+// Ends the block in progress at `line`, which is not one of its lines.
 void EndBlock(DumpParser& parser, LineNumber line)
 {
-    if (parser.inBlock && !parser.rejected && parser.linesRead < kLinesPerBlock) {
+    if (parser.inBlock && !parser.rejected && parser.linesRead == kLinesPerBlock - 1) {
+        Report(parser, line, "line %03llx missing", kLastOffset);
+    } else if (parser.inBlock && !parser.rejected && parser.linesRead < kLinesPerBlock) {
         Report(parser, line, "block cut short after %d of its 32 lines", parser.linesRead);
     }
     parser.inBlock = false;
 }
 
-// Settles what the line before left open, now that the next line's offset is
-// known (-1 for a line that is no dump line, or the end of the input). True
-// when that settles the line too: it was the other half of a swap, or it
-// repeats the last line of a complete block, which is then damaged.
-bool Settle(DumpParser& parser, long long offset, LineNumber number)
+// A line ahead of the one expected, settled by the next one (`offset`, -1 for
+// none). True when that settles the next line too: the other half of a swap.
+bool SettleAhead(DumpParser& parser, long long offset)
 {
+    const long long expected = static_cast<long long>(kDumpBytesPerLine) * parser.linesRead;
+    const long long ahead = parser.aheadOffset;
+    const LineNumber line = parser.aheadLine;
+    parser.aheadLine = 0;
+    parser.inBlock = ahead != kLastOffset;
+    if (parser.linesRead == 0 && offset != ahead + kDumpBytesPerLine) {
+        // A lone line of some block, left over before the next: no block of its own.
+        Report(parser, line, "block cut short: only its line %03llx", ahead);
+        parser.inBlock = false;
+        return false;
+    }
+    if (parser.linesRead > 0 && offset == expected) {
+        Report(parser, line, "lines %03llx and %03llx out of order", expected, ahead);
+        return true;
+    }
+    Report(parser, line, "%s missing", NameLines(expected, ahead - kDumpBytesPerLine).text);
+    return false;
+}
+
+// Settles what the lines before left open, now that the next line's offset
+// is known (-1 for a line that is no dump line, or the end of the input), and
+// whether it repeats the block's own line there. True when that settles the
+// line too: it was the other half of a swap, or it repeats a line of a
+// complete block, which is then damaged.
+bool Settle(DumpParser& parser, long long offset, bool repeats, LineNumber number)
+{
+    if (parser.repeatLine != 0) {
+        if (repeats && offset == parser.repeatLast + kDumpBytesPerLine) {
+            parser.repeatLast = offset;
+            return true;
+        }
+        Report(parser, parser.repeatLine, "%s repeated", NameLines(parser.repeatFirst, parser.repeatLast).text);
+        parser.repeatLine = 0;
+    }
     if (parser.aheadLine != 0) {
-        const long long expected = static_cast<long long>(kDumpBytesPerLine) * parser.linesRead;
-        const bool swapped = offset == expected;
-        if (swapped && expected == 0) {
-            parser.block.line = number;  // a block is known by its line 000
-        }
-        if (swapped) {
-            Report(parser, parser.aheadLine, "lines %03llx and %03llx out of order", expected, parser.aheadOffset);
-        } else {
-            Report(parser, parser.aheadLine, "line %03llx missing", expected);
-        }
-        parser.inBlock = parser.aheadOffset != kLastOffset;
-        parser.aheadLine = 0;
-        return swapped;
+        return SettleAhead(parser, offset);
     }
     if (parser.complete) {
         parser.complete = false;
-        if (offset == kLastOffset) {
-            Report(parser, number, "line %03llx repeated", offset);
+        if (repeats && offset > 0) {
+            parser.repeatLine = number;
+            parser.repeatFirst = parser.repeatLast = offset;
             return true;
         }
         parser.events.block(parser.events.context, parser.block);
@@ -186,11 +262,11 @@ int Split(Text text, Text (&tokens)[kMaxTokens])
     int count = 0;
     std::size_t i = 0;
     while (i < text.size()) {
-        while (i < text.size() && IsBlank(text[i])) {
-            ++i;
+        for (std::size_t blank; (blank = BlankLength(Tail(text, i))) > 0;) {
+            i += blank;
         }
         const std::size_t start = i;
-        while (i < text.size() && !IsBlank(text[i])) {
+        while (i < text.size() && BlankLength(Tail(text, i)) == 0) {
             ++i;
         }
         if (i > start) {
@@ -201,6 +277,29 @@ int Split(Text text, Text (&tokens)[kMaxTokens])
         }
     }
     return count;
+}
+
+// The byte of a hex pair, or -1 when the token is none.
+int PairValue(Text pair)
+{
+    const unsigned high = kHexDigits.value[static_cast<unsigned char>(pair[0])];
+    const unsigned low = pair.size() == 2 ? kHexDigits.value[static_cast<unsigned char>(pair[1])] : 16;
+    return high > 15 || low > 15 ? -1 : static_cast<int>(high << 4 | low);
+}
+
+// Whether the line's pairs are the bytes the block in progress already holds
+// at `offset`: a repeat of its line, not another block's.
+bool RepeatsStoredLine(const DumpParser& parser, const Text (&tokens)[kMaxTokens], int count, long long offset)
+{
+    if (count != kDumpBytesPerLine + 2 || offset % kDumpBytesPerLine != 0 || offset > kLastOffset) {
+        return false;
+    }
+    for (int i = 0; i < kDumpBytesPerLine; ++i) {
+        if (PairValue(tokens[1 + i]) != parser.block.bytes[offset + i]) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // Reports the error that hits the block in progress, which is then skipped.
@@ -219,6 +318,10 @@ void ReadBytes(DumpParser& parser, const Text (&tokens)[kMaxTokens], int count, 
         Reject(parser, number, "far more than %d hex pairs in the line at offset %03llx", kDumpBytesPerLine, offset);
         return;
     }
+    if (pairs == kDumpBytesPerLine - 1 && PairValue(tokens[count - 1]) >= 0) {
+        Reject(parser, number, "no character column in the line at offset %03llx", offset);
+        return;
+    }
     if (pairs != kDumpBytesPerLine) {
         Reject(parser, number, "%d hex pairs, not %d, in the line at offset %03llx", pairs < 0 ? 0 : pairs,
                kDumpBytesPerLine, offset);
@@ -226,14 +329,12 @@ void ReadBytes(DumpParser& parser, const Text (&tokens)[kMaxTokens], int count, 
     }
     unsigned char bytes[kDumpBytesPerLine];
     for (int i = 0; i < kDumpBytesPerLine; ++i) {
-        const Text pair = tokens[1 + i];
-        const unsigned high = kHexDigits.value[static_cast<unsigned char>(pair[0])];
-        const unsigned low = pair.size() == 2 ? kHexDigits.value[static_cast<unsigned char>(pair[1])] : 16;
-        bytes[i] = static_cast<unsigned char>(high << 4 | low);
-        if (high > 15 || low > 15) {
+        const int value = PairValue(tokens[1 + i]);
+        if (value < 0) {
             Reject(parser, number, "hex pair %d of the line at offset %03llx is not two hex digits", i + 1, offset);
             return;
         }
+        bytes[i] = static_cast<unsigned char>(value);
     }
     const Text characters = tokens[count - 1];
     const bool whole = characters.size() == static_cast<std::size_t>(kDumpBytesPerLine);
@@ -251,10 +352,12 @@ void ReadBytes(DumpParser& parser, const Text (&tokens)[kMaxTokens], int count, 
     }
 }
 
-void ReadDumpLine(DumpParser& parser, const Text (&tokens)[kMaxTokens], int count, long long offset,
+void ReadDumpLine(DumpParser& parser, const Text (&tokens)[kMaxTokens], int count, long long offset, bool repeats,
                   LineNumber number)
 {
-    const bool repeatsFirst = parser.inBlock && !parser.rejected && parser.linesRead == 1;
+    // A line 000 right after another is a repeat when it holds the same bytes,
+    // else the first was a block's lone line.
+    const bool repeatsFirst = parser.inBlock && !parser.rejected && parser.linesRead == 1 && repeats;
     if ((offset == 0 && !repeatsFirst) || !parser.inBlock) {
         EndBlock(parser, number);
         parser.inBlock = true;
@@ -298,6 +401,7 @@ void StartParser(DumpParser& parser, const ParserEvents& events)
     parser.port = kNoPort;
     parser.aheadLine = 0;
     parser.aheadOffset = 0;
+    parser.repeatLine = 0;
 }
 
 void ParseLine(DumpParser& parser, const char* raw, std::size_t rawLength, LineNumber number)
@@ -313,38 +417,42 @@ void ParseLine(DumpParser& parser, const char* raw, std::size_t rawLength, LineN
     Text tokens[kMaxTokens];
     const int count = Split(text, tokens);
     const long long offset = LineOffset(tokens[0]);
-    if (Settle(parser, offset, number)) {
-        return;
-    }
     if (offset >= 0) {
-        ReadDumpLine(parser, tokens, count, offset, number);
+        const bool compare = parser.complete || parser.repeatLine != 0 || (offset == 0 && parser.linesRead == 1);
+        const bool repeats = compare && RepeatsStoredLine(parser, tokens, count, offset);
+        if (!Settle(parser, offset, repeats, number)) {
+            ReadDumpLine(parser, tokens, count, offset, repeats, number);
+        }
         return;
     }
 
-    EndBlock(parser, number);
     FailureLine failure;
     unsigned port = 0;
-    if (count == 2 && tokens[0] == kPortWord && ReadNumber(tokens[1], port) && port <= 65535) {
-        parser.port = static_cast<int>(port);
-    } else if (text == kSeparator) {
-        parser.port = kNoPort;
-    } else if (ReadFailure(text, number, failure)) {
+    const bool portLine = count == 2 && tokens[0] == kPortWord && ReadNumber(tokens[1], port) && port <= 65535;
+    const bool separator = text == kSeparator;
+    const bool failed = !portLine && !separator && ReadFailure(text, number, failure);
+    if (!portLine && !separator && !failed) {
+        // A pager's prompt, a shell's, a stray line: its error alone, a block around it stays whole.
+        parser.events.error(parser.events.context, number, 0, "not a line of portdump's output");
+        return;
+    }
+    Settle(parser, -1, false, number);
+    EndBlock(parser, number);
+    if (failed) {
         parser.events.failure(parser.events.context, failure);
     } else {
-        parser.events.error(parser.events.context, number, 0, "not a line of portdump's output");
+        parser.port = portLine ? static_cast<int>(port) : kNoPort;
     }
 }
 
 void RejectLongLine(DumpParser& parser, LineNumber number)
 {
-    Settle(parser, -1, number);
-    EndBlock(parser, number);
     parser.events.error(parser.events.context, number, 0, "line too long for portdump's output");
 }
 
 void FinishInput(DumpParser& parser)
 {
-    Settle(parser, -1, 0);
+    Settle(parser, -1, false, 0);
     // Cut short by the end of the input: the error names the block's first line.
     EndBlock(parser, parser.block.line);
     parser.port = kNoPort;
