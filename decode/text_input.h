@@ -1,6 +1,6 @@
 // An input's bytes as UTF-8 text, whatever Windows saved it as: a UTF-8 byte
 // order mark (Notepad) is dropped, UTF-16 with its byte order mark
-// (PowerShell 5.1's "portdump 0 > dump.txt") converted.
+// (PowerShell 5.1's "portdump 0 > dump.txt") or without one converted.
 #pragma once
 
 #include <cstddef>

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sys/wait.h>
 
 namespace {
@@ -57,16 +59,38 @@ TEST(DecodeInput, WindowsFilesDecodeAsThePlainText)
     EXPECT_EQ(bom.status, 0);
     EXPECT_EQ(bom.out, plain.out);
 
-    // A byte order mark only counts at the start of the input.
-    const ProgramRun late = RunProgram(kDecoder, {}, dump + "\xef\xbb\xbf\n");
-    EXPECT_EQ(late.err, "portdump-decode: -:35: not a line of portdump's output\n");
+}
+
+// What Windows tools and old editors make of a saved dump: each decodes as
+// the plain text does, with the same line numbers.
+TEST(DecodeInput, Issue22SavedAndJoinedFiles)
+{
+    const std::string dump = BlockAsPortdumpOutput("Samsung_SSD_860_EVO_500GB.bin");
+    const std::string plain = RunProgram(kDecoder, {}, dump + dump).out;
+    std::string crOnly = CrLf(dump + dump);
+    crOnly.erase(std::remove(crOnly.begin(), crOnly.end(), '\n'), crOnly.end());
+    const std::string utf16 = Utf16(Widened(CrLf(dump)), true);
+    const std::string inputs[] = {
+        Utf16(Widened(dump + dump), true).substr(2),  // UTF-16LE without its byte order mark
+        Utf16(Widened(dump + dump), false).substr(2),
+        crOnly,
+        dump + dump + "\x1a",                           // copy's ^Z at the end
+        dump + "\xef\xbb\xbf" + dump,                   // cat a.txt b.txt, UTF-8 with marks
+        utf16 + utf16,                                  // the same of UTF-16 files
+    };
+    for (const std::string& input : inputs) {
+        const ProgramRun run = RunProgram(kDecoder, {}, input);
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, plain) << &input - inputs;
+    }
 }
 
 TEST(DecodeInput, ABinaryByteCostsItsLineOnly)
 {
-    // A NUL, a 0x1A (end of file to a text-mode Windows read) and a lone CR.
+    // A NUL and a 0x1A (end of file to a text-mode Windows read).
     const std::string dump = BlockAsPortdumpOutput("ST3160023AS.bin");
-    for (const std::string& bad : {std::string("x\0y", 3), std::string("x\x1ay"), std::string("x\ry")}) {
+    for (const std::string& bad : {std::string("x\0y", 3), std::string("x\x1ay")}) {
         const ProgramRun run = RunProgram(kDecoder, {}, bad + "\n" + dump + bad + "\n" + dump);
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.err, "portdump-decode: -:1: not a line of portdump's output\n"
