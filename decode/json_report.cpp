@@ -207,7 +207,12 @@ void PrintError(const KeptError& error)
 {
     JsonOpenObject();
     Field("source", error.source);
-    Field("line", error.line);
+    JsonKey("line");
+    if (error.line > 0) {
+        JsonNumber(error.line);
+    } else {
+        JsonNull();  // about the input as a whole
+    }
     Field("message", error.message);
     JsonClose();
 }

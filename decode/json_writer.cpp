@@ -1,5 +1,7 @@
 #include "json_writer.h"
 
+#include "utf8.h"
+
 #include <cstdio>
 
 namespace {
@@ -47,36 +49,6 @@ void Open(char open, char close, bool itemPerLine)
     }
 }
 
-// The length of the valid UTF-8 sequence at `text` (no overlong form, no
-// surrogate, nothing past U+10FFFF), or 0 when there is none.
-int Utf8Length(const unsigned char* text)
-{
-    const unsigned lead = text[0];
-    int length = 0;
-    unsigned least = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        least = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        least = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        least = 0x10000;
-    } else {
-        return 0;
-    }
-    unsigned code = lead & (0x7Fu >> length);
-    for (int i = 1; i < length; ++i) {
-        // The terminating NUL fails this test too.
-        if ((text[i] & 0xC0) != 0x80) {
-            return 0;
-        }
-        code = code << 6 | (text[i] & 0x3F);
-    }
-    return code >= least && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF) ? length : 0;
-}
-
 }  // namespace
 
 void JsonOpenObject(bool itemPerLine)
@@ -122,7 +94,8 @@ void JsonString(const char* text)
         const unsigned char* plain = at;
         for (int length = 1; length > 0; at += length) {
             const unsigned char c = *at;
-            length = c >= 0x80 ? Utf8Length(at) : c >= 0x20 && c != 0x7F && c != '"' && c != '\\' ? 1 : 0;
+            unsigned code = 0;
+            length = c >= 0x80 ? Utf8Sequence(at, code) : c >= 0x20 && c != 0x7F && c != '"' && c != '\\' ? 1 : 0;
         }
         std::fwrite(plain, 1, static_cast<std::size_t>(at - plain), stdout);
         const unsigned char c = *at;

@@ -5,10 +5,12 @@
 #include "dump_parser.h"
 #include "input_lines.h"
 #include "json_report.h"
+#include "shown_text.h"
 #include "source_name.h"
 #include "text_input.h"
 #include "text_report.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #ifdef _WIN32
@@ -25,18 +27,31 @@ const char kUsage[] =
 
 struct Run {
     bool json;
-    const char* source;
+    const char* source;       // the input's name in the JSON, UTF-8
+    const char* shownSource;  // and on stderr and in the text report
     bool anyError;
+    bool reportPending;  // on stdout, not yet flushed
 };
+
+// Errors are held on stderr until a block or failure goes to stdout, and
+// that until the next error: a terminal shows both in their order, with a
+// write for each change rather than for each line.
+void BeginReport(Run& run)
+{
+    std::fflush(stderr);
+    run.reportPending = true;
+}
 
 void OnBlock(void* context, const ParsedBlock& block)
 {
     Run& run = *static_cast<Run*>(context);
     static DecodedBlock decoded;  // large: kept off the stack
-    DecodeBlock(block, run.source, decoded);
+    BeginReport(run);
     if (run.json) {
+        DecodeBlock(block, run.source, decoded);
         AddJsonBlock(decoded);
     } else {
+        DecodeBlock(block, run.shownSource, decoded);
         PrintTextBlock(decoded);
     }
 }
@@ -47,18 +62,22 @@ void OnFailure(void* context, const FailureLine& failure)
     if (run.json) {
         AddJsonFailure(run.source, failure);
     } else {
-        PrintTextFailure(run.source, failure);
+        BeginReport(run);
+        PrintTextFailure(run.shownSource, failure);
     }
 }
 
 void ReportError(Run& run, LineNumber line, const char* message)
 {
     run.anyError = true;
-    std::fflush(stdout);
+    if (run.reportPending) {
+        std::fflush(stdout);
+        run.reportPending = false;
+    }
     if (line > 0) {
-        std::fprintf(stderr, "portdump-decode: %s:%lld: %s\n", run.source, line, message);
+        std::fprintf(stderr, "portdump-decode: %s:%lld: %s\n", run.shownSource, line, message);
     } else {
-        std::fprintf(stderr, "portdump-decode: %s: %s\n", run.source, message);
+        std::fprintf(stderr, "portdump-decode: %s: %s\n", run.shownSource, message);
     }
     if (run.json) {
         AddJsonError(run.source, line, message);
@@ -83,31 +102,70 @@ void DecodeInput(Run& run, std::FILE* file)
     FinishInput(parser);
 }
 
+void DecodeSource(Run& run, const char* name)
+{
+    run.source = name;
+    run.shownSource = ShownName(name);
+    if (std::strcmp(name, "-") == 0) {
+        DecodeInput(run, stdin);
+        return;
+    }
+    std::FILE* input = OpenSource(name);
+    if (input == nullptr) {
+        char message[kMaxMessage];
+        std::snprintf(message, sizeof message, "cannot open: %s", std::strerror(errno));
+        ReportError(run, 0, message);
+        return;
+    }
+    DecodeInput(run, input);
+    std::fclose(input);
+}
+
+// What the JSON lists of each kind, when it could not list all.
+void ReportLeftOut(const JsonLeftOut& leftOut)
+{
+    std::fprintf(stderr, "portdump-decode: the JSON lists ");
+    if (leftOut.failures > 0) {
+        std::fprintf(stderr, "%d of %lld failures", kMaxJsonListed, kMaxJsonListed + leftOut.failures);
+    }
+    if (leftOut.failures > 0 && leftOut.errors > 0) {
+        std::fprintf(stderr, " and ");
+    }
+    if (leftOut.errors > 0) {
+        std::fprintf(stderr, "%d of %lld errors", kMaxJsonListed, kMaxJsonListed + leftOut.errors);
+    }
+    std::fprintf(stderr, " (see \"not_listed\")\n");
+}
+
 // Everything written reached its file: a full disk or a closed pipe is no
-// success.
+// success, and says so.
 bool OutputWritten()
 {
     const bool flushed = std::fflush(stdout) == 0 && !std::ferror(stdout);
-    return std::fclose(stdout) == 0 && flushed;
+    if (std::fclose(stdout) != 0 || !flushed) {
+        std::fprintf(stderr, "portdump-decode: cannot write the report to standard output\n");
+        return false;
+    }
+    return true;
 }
 
-}  // namespace
-
-int main(int argc, char* argv[])
+int Decode(int argc, char* argv[])
 {
-    Run run{false, "-", false};
+    static char errors[1 << 14];
+    std::setvbuf(stderr, errors, _IOFBF, sizeof errors);
+    Run run{false, "-", "-", false, false};
     int first = 1;
     for (; first < argc && argv[first][0] == '-' && argv[first][1] != '\0'; ++first) {
         if (std::strcmp(argv[first], "--json") == 0) {
             run.json = true;
         } else if (std::strcmp(argv[first], "--help") == 0) {
             std::fputs(kUsage, stdout);
-            return 0;
+            return OutputWritten() ? 0 : 1;
         } else if (std::strcmp(argv[first], "--") == 0) {
             ++first;
             break;
         } else {
-            std::fprintf(stderr, "portdump-decode: unknown option %s\n%s", argv[first], kUsage);
+            std::fprintf(stderr, "portdump-decode: unknown option %s\n%s", ShownName(argv[first]), kUsage);
             return 2;
         }
     }
@@ -119,36 +177,34 @@ int main(int argc, char* argv[])
     if (run.json) {
         StartJson();
     }
-    static char* const kStandardInput[] = {const_cast<char*>("-")};
-    char* const* sources = first < argc ? argv + first : kStandardInput;
-    const int count = first < argc ? argc - first : 1;
-    for (int i = 0; i < count; ++i) {
-        run.source = run.json ? JsonSourceName(sources[i]) : sources[i];
-        const bool standardInput = std::strcmp(sources[i], "-") == 0;
-        std::FILE* input = standardInput ? stdin : std::fopen(sources[i], "rb");
-        if (input == nullptr) {
-            ReportError(run, 0, "cannot open");
-            continue;
-        }
-        DecodeInput(run, input);
-        if (!standardInput) {
-            std::fclose(input);
-        }
+    if (first == argc) {
+        DecodeSource(run, "-");
+    }
+    for (int i = first; i < argc; ++i) {
+        DecodeSource(run, argv[i]);
     }
     bool whole = true;
     if (run.json) {
         const JsonLeftOut leftOut = FinishJson();
         if (leftOut.failures + leftOut.errors > 0) {
-            std::fprintf(stderr,
-                         "portdump-decode: the JSON lists the first %d failures and %d errors; %lld failures and "
-                         "%lld errors more are left out (see \"not_listed\")\n",
-                         kMaxJsonListed, kMaxJsonListed, leftOut.failures, leftOut.errors);
+            ReportLeftOut(leftOut);
             whole = false;
         }
     }
-    if (!OutputWritten()) {
-        std::fprintf(stderr, "portdump-decode: cannot write the report to standard output\n");
-        whole = false;
-    }
+    whole = OutputWritten() && whole;
     return run.anyError || !whole ? 1 : 0;
 }
+
+}  // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t* argv[])
+{
+    return Decode(argc, Utf8Arguments(argc, argv));
+}
+#else
+int main(int argc, char* argv[])
+{
+    return Decode(argc, argv);
+}
+#endif

@@ -1,6 +1,7 @@
 #include "text_report.h"
 
 #include "report_terms.h"
+#include "shown_text.h"
 
 #include <cstdio>
 
@@ -19,18 +20,11 @@ void Label(const char* label)
     std::printf("  %-*s", kLabelWidth, label);
 }
 
-// Writes `text` with the bytes a terminal would act on as \xNN: control
-// bytes, and in an ATA string (ASCII by definition) any byte outside ASCII.
+// Text from the input, shown: nothing in it acts on the terminal.
 void PrintShown(const char* text, bool ascii)
 {
-    for (; *text != '\0'; ++text) {
-        const unsigned char c = static_cast<unsigned char>(*text);
-        if (c < 0x20 || c == 0x7F || (ascii && c > 0x7F)) {
-            std::printf("\\x%02x", c);
-        } else {
-            std::putchar(c);
-        }
-    }
+    char shown[kMaxPath * kShownBytesPerByte + 1];  // the longest text a block or failure holds
+    std::fwrite(shown, 1, ShowText(text, ascii, shown), stdout);
 }
 
 void PrintAtaString(const char* label, const char* text)
@@ -42,8 +36,7 @@ void PrintAtaString(const char* label, const char* text)
 
 void PrintHeading(const DecodedBlock& block)
 {
-    std::printf("== ");
-    PrintShown(block.source, false);
+    std::printf("== %s", block.source);
     if (block.port != kNoPort) {
         std::printf(", port %d", block.port);
     }
@@ -195,9 +188,7 @@ void PrintTextBlock(const DecodedBlock& block)
 
 void PrintTextFailure(const char* source, const FailureLine& failure)
 {
-    std::printf("== ");
-    PrintShown(source, false);
-    std::printf(" (line %lld): ", failure.line);
+    std::printf("== %s (line %lld): ", source, failure.line);
     std::printf("%s", StepTerm(failure.step).text);
     if (failure.step == FailedStep::CreateFile) {
         std::printf("(");
