@@ -107,15 +107,20 @@ void PrintIdentify(const IdentifyInfo& info)
 {
     PrintStrings(info.strings);
     Label("Capacity");
-    std::printf("%llu bytes = %.1f GB = %.1f GiB\n", info.capacityBytes, static_cast<double>(info.capacityBytes) / 1e9,
-                static_cast<double>(info.capacityBytes) / (1024.0 * 1024.0 * 1024.0));
+    if (info.capacityBytes == 0) {
+        std::printf("not reported\n");
+    } else {
+        std::printf("%llu bytes = %.1f GB = %.1f GiB\n", info.capacityBytes,
+                    static_cast<double>(info.capacityBytes) / 1e9,
+                    static_cast<double>(info.capacityBytes) / (1024.0 * 1024.0 * 1024.0));
+    }
     Label("Sectors");
-    if (info.lba48.supported) {
+    if (info.lba48Sectors != 0) {
         std::printf("%llu (48-bit), ", info.lba48Sectors);
     }
     std::printf("%llu (28-bit)\n", info.lba28Sectors);
     Label("Sector size");
-    std::printf("%u bytes logical, %u bytes physical\n", info.logicalSectorSize, info.physicalSectorSize);
+    std::printf("%llu bytes logical, %llu bytes physical\n", info.logicalSectorSize, info.physicalSectorSize);
     Label("Rotation");
     const Term rotation = RotationTerm(info.rotationRate);
     if (rotation.text == nullptr) {
