@@ -224,4 +224,30 @@ TEST(DecodeOutput, JsonStringsAreValidUtf8)
         << model.out;
 }
 
+TEST(DecodeOutput, Issue22NothingFromTheInputActsOnTheTerminal)
+{
+    // CSI as U+009B and as a raw byte, and a right-to-left override, in a
+    // failure line's path and a drive's model.
+    const std::string failure = "CreateFile(\\\\.\\Scsi\xc2\x9b" "2J\x9b" "2J\xe2\x80\xae" "1:)x GetLastError=2\n";
+    const ProgramRun run = RunProgram(kDecoder, {}, failure + MaxtorWithModel("A\x9b" "2J\xc2\x9b"));
+    EXPECT_NE(run.out.find("CreateFile(\\\\.\\Scsi\\xc2\\x9b2J\\x9b2J\\xe2\\x80\\xae1:) failed"), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("  Model               A\\x9b2J\\xc2\\x9b\n"), std::string::npos) << run.out;
+}
+
+TEST(DecodeOutput, Issue22StderrAndExitStatus)
+{
+    // A file that is not there: named alike with and without --json, and why.
+    const std::string missing = "/nonexistent/d\x1b[2J.txt";
+    const std::string error = "portdump-decode: /nonexistent/d\\x1b[2J.txt: cannot open: No such file or directory\n";
+    EXPECT_EQ(RunProgram(kDecoder, {missing}).err, error);
+    const ProgramRun json = RunProgram(kDecoder, {"--json", missing});
+    EXPECT_EQ(json.err, error);
+    EXPECT_NE(json.out.find("\"line\": null, \"message\": \"cannot open"), std::string::npos) << json.out;
+
+    std::string err;
+    EXPECT_EQ(RunToFullDisk({"--help"}, err), 1);
+    EXPECT_EQ(err, "portdump-decode: cannot write the report to standard output\n");
+}
+
 }  // namespace
