@@ -279,6 +279,33 @@ int Split(Text text, Text (&tokens)[kMaxTokens])
     return count;
 }
 
+// The items of a line exactly as portdump prints it, at their fixed places:
+// "hhh: " (an offset of three digits), sixteen "hh " pairs, a blank, sixteen
+// characters. False for any other line, which Split takes apart instead.
+bool SplitPrinted(Text text, Text (&tokens)[kMaxTokens])
+{
+    constexpr std::size_t kPairsAt = 5;
+    constexpr std::size_t kColumnAt = kPairsAt + 3 * kDumpBytesPerLine + 1;
+    if (text.size() != kColumnAt + kDumpBytesPerLine || text[3] != ':' || text[kColumnAt - 1] != ' ') {
+        return false;
+    }
+    bool printed = true;
+    for (std::size_t i = 0; i < 3; ++i) {
+        printed = printed && kHexDigits.value[static_cast<unsigned char>(text[i])] < 16;
+    }
+    for (std::size_t i = 0; i < kDumpBytesPerLine; ++i) {
+        const std::size_t pair = kPairsAt + 3 * i;
+        printed = printed && text[pair - 1] == ' ' && kHexDigits.value[static_cast<unsigned char>(text[pair])] < 16 &&
+                  kHexDigits.value[static_cast<unsigned char>(text[pair + 1])] < 16;
+        const char c = text[kColumnAt + i];
+        printed = printed && DumpCharacter(static_cast<unsigned char>(c)) == c;
+        tokens[1 + i] = text.substr(pair, 2);
+    }
+    tokens[0] = text.substr(0, 4);
+    tokens[kDumpBytesPerLine + 1] = text.substr(kColumnAt);
+    return printed;
+}
+
 // The byte of a hex pair, or -1 when the token is none.
 int PairValue(Text pair)
 {
@@ -389,6 +416,21 @@ void ReadDumpLine(DumpParser& parser, const Text (&tokens)[kMaxTokens], int coun
     }
 }
 
+// A dump line's items: true when it is one (its offset first).
+bool ReadItems(DumpParser& parser, const Text (&tokens)[kMaxTokens], int count, LineNumber number)
+{
+    const long long offset = LineOffset(tokens[0]);
+    if (offset < 0) {
+        return false;
+    }
+    const bool compare = parser.complete || parser.repeatLine != 0 || (offset == 0 && parser.linesRead == 1);
+    const bool repeats = compare && RepeatsStoredLine(parser, tokens, count, offset);
+    if (!Settle(parser, offset, repeats, number)) {
+        ReadDumpLine(parser, tokens, count, offset, repeats, number);
+    }
+    return true;
+}
+
 }  // namespace
 
 void StartParser(DumpParser& parser, const ParserEvents& events)
@@ -406,6 +448,12 @@ void StartParser(DumpParser& parser, const ParserEvents& events)
 
 void ParseLine(DumpParser& parser, const char* raw, std::size_t rawLength, LineNumber number)
 {
+    Text tokens[kMaxTokens];
+    if (SplitPrinted(Text(raw, rawLength), tokens)) {
+        // Most of any input: the fast way.
+        ReadItems(parser, tokens, kDumpBytesPerLine + 2, number);
+        return;
+    }
     const Text text = Trim(Text(raw, rawLength));
     if (text.empty()) {
         return;  // blank lines, even inside a block, as a paste may add them
@@ -414,15 +462,8 @@ void ParseLine(DumpParser& parser, const char* raw, std::size_t rawLength, LineN
         RejectLongLine(parser, number);
         return;
     }
-    Text tokens[kMaxTokens];
     const int count = Split(text, tokens);
-    const long long offset = LineOffset(tokens[0]);
-    if (offset >= 0) {
-        const bool compare = parser.complete || parser.repeatLine != 0 || (offset == 0 && parser.linesRead == 1);
-        const bool repeats = compare && RepeatsStoredLine(parser, tokens, count, offset);
-        if (!Settle(parser, offset, repeats, number)) {
-            ReadDumpLine(parser, tokens, count, offset, repeats, number);
-        }
+    if (ReadItems(parser, tokens, count, number)) {
         return;
     }
 
