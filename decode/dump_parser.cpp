@@ -279,32 +279,12 @@ int Split(Text text, Text (&tokens)[kMaxTokens])
     return count;
 }
 
-// The items of a line exactly as portdump prints it, at their fixed places:
-// "hhh: " (an offset of three digits), sixteen "hh " pairs, a blank, sixteen
-// characters. False for any other line, which Split takes apart instead.
-bool SplitPrinted(Text text, Text (&tokens)[kMaxTokens])
-{
-    constexpr std::size_t kPairsAt = 5;
-    constexpr std::size_t kColumnAt = kPairsAt + 3 * kDumpBytesPerLine + 1;
-    if (text.size() != kColumnAt + kDumpBytesPerLine || text[3] != ':' || text[kColumnAt - 1] != ' ') {
-        return false;
-    }
-    bool printed = true;
-    for (std::size_t i = 0; i < 3; ++i) {
-        printed = printed && kHexDigits.value[static_cast<unsigned char>(text[i])] < 16;
-    }
-    for (std::size_t i = 0; i < kDumpBytesPerLine; ++i) {
-        const std::size_t pair = kPairsAt + 3 * i;
-        printed = printed && text[pair - 1] == ' ' && kHexDigits.value[static_cast<unsigned char>(text[pair])] < 16 &&
-                  kHexDigits.value[static_cast<unsigned char>(text[pair + 1])] < 16;
-        const char c = text[kColumnAt + i];
-        printed = printed && DumpCharacter(static_cast<unsigned char>(c)) == c;
-        tokens[1 + i] = text.substr(pair, 2);
-    }
-    tokens[0] = text.substr(0, 4);
-    tokens[kDumpBytesPerLine + 1] = text.substr(kColumnAt);
-    return printed;
-}
+// A dump line's sixteen bytes, or what is wrong with them.
+struct LineBytes {
+    long long offset;
+    unsigned char bytes[kDumpBytesPerLine];
+    char fault[kMaxMessage];  // empty when the bytes are whole
+};
 
 // The byte of a hex pair, or -1 when the token is none.
 int PairValue(Text pair)
@@ -314,19 +294,84 @@ int PairValue(Text pair)
     return high > 15 || low > 15 ? -1 : static_cast<int>(high << 4 | low);
 }
 
-// Whether the line's pairs are the bytes the block in progress already holds
-// at `offset`: a repeat of its line, not another block's.
-bool RepeatsStoredLine(const DumpParser& parser, const Text (&tokens)[kMaxTokens], int count, long long offset)
+// A line exactly as portdump prints it, read at its fixed places: "hhh: "
+// (an offset of three digits), sixteen "hh " pairs, a blank, sixteen
+// characters that match them. False for any other line, which is split into
+// its items instead.
+bool ReadPrinted(Text text, LineBytes& line)
 {
-    if (count != kDumpBytesPerLine + 2 || offset % kDumpBytesPerLine != 0 || offset > kLastOffset) {
+    constexpr std::size_t kPairsAt = 5;
+    constexpr std::size_t kColumnAt = kPairsAt + 3 * kDumpBytesPerLine + 1;
+    if (text.size() != kColumnAt + kDumpBytesPerLine || text[3] != ':' || text[kColumnAt - 1] != ' ') {
         return false;
     }
-    for (int i = 0; i < kDumpBytesPerLine; ++i) {
-        if (PairValue(tokens[1 + i]) != parser.block.bytes[offset + i]) {
+    unsigned offset = 0;
+    for (std::size_t i = 0; i < 3; ++i) {
+        const unsigned digit = kHexDigits.value[static_cast<unsigned char>(text[i])];
+        offset = offset << 4 | digit;
+        if (digit > 15) {
             return false;
         }
     }
+    for (std::size_t i = 0; i < kDumpBytesPerLine; ++i) {
+        const std::size_t pair = kPairsAt + 3 * i;
+        const int value = PairValue(text.substr(pair, 2));
+        const unsigned char byte = static_cast<unsigned char>(value);
+        if (text[pair - 1] != ' ' || value < 0 || text[kColumnAt + i] != DumpCharacter(byte)) {
+            return false;
+        }
+        line.bytes[i] = byte;
+    }
+    line.offset = offset;
+    line.fault[0] = '\0';
     return true;
+}
+
+__attribute__((format(printf, 2, 3))) void Fault(LineBytes& line, const char* format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    vsnprintf(line.fault, sizeof line.fault, format, arguments);  // NOLINT(clang-analyzer-valist.Uninitialized)
+    va_end(arguments);
+}
+
+// A dump line's bytes from its items (the offset first, the character
+// column last), checked.
+void ReadBytes(const Text (&tokens)[kMaxTokens], int count, LineBytes& line)
+{
+    const long long offset = line.offset;
+    const int pairs = count - 2;
+    line.fault[0] = '\0';
+    if (count > kMaxTokens) {
+        Fault(line, "far more than %d hex pairs in the line at offset %03llx", kDumpBytesPerLine, offset);
+        return;
+    }
+    if (pairs == kDumpBytesPerLine - 1 && PairValue(tokens[count - 1]) >= 0) {
+        Fault(line, "no character column in the line at offset %03llx", offset);
+        return;
+    }
+    if (pairs != kDumpBytesPerLine) {
+        Fault(line, "%d hex pairs, not %d, in the line at offset %03llx", pairs < 0 ? 0 : pairs, kDumpBytesPerLine,
+              offset);
+        return;
+    }
+    for (int i = 0; i < kDumpBytesPerLine; ++i) {
+        const int value = PairValue(tokens[1 + i]);
+        if (value < 0) {
+            Fault(line, "hex pair %d of the line at offset %03llx is not two hex digits", i + 1, offset);
+            return;
+        }
+        line.bytes[i] = static_cast<unsigned char>(value);
+    }
+    const Text characters = tokens[count - 1];
+    const bool whole = characters.size() == static_cast<std::size_t>(kDumpBytesPerLine);
+    for (int i = 0; i < kDumpBytesPerLine; ++i) {
+        if (!whole || characters[i] != DumpCharacter(line.bytes[i])) {
+            Fault(line, "the character column does not match the hex pairs (column %d) at offset %03llx",
+                  whole ? i + 1 : 0, offset);
+            return;
+        }
+    }
 }
 
 // Reports the error that hits the block in progress, which is then skipped.
@@ -337,51 +382,22 @@ void Reject(DumpParser& parser, LineNumber line, const char* format, Arguments..
     parser.rejected = true;
 }
 
-// Checks the line's pairs and character column and stores its bytes.
-void ReadBytes(DumpParser& parser, const Text (&tokens)[kMaxTokens], int count, long long offset, LineNumber number)
+void StoreBytes(DumpParser& parser, const LineBytes& line, LineNumber number)
 {
-    const int pairs = count - 2;  // the offset first, the character column last
-    if (count > kMaxTokens) {
-        Reject(parser, number, "far more than %d hex pairs in the line at offset %03llx", kDumpBytesPerLine, offset);
+    if (line.fault[0] != '\0') {
+        Reject(parser, number, "%s", line.fault);
         return;
     }
-    if (pairs == kDumpBytesPerLine - 1 && PairValue(tokens[count - 1]) >= 0) {
-        Reject(parser, number, "no character column in the line at offset %03llx", offset);
-        return;
-    }
-    if (pairs != kDumpBytesPerLine) {
-        Reject(parser, number, "%d hex pairs, not %d, in the line at offset %03llx", pairs < 0 ? 0 : pairs,
-               kDumpBytesPerLine, offset);
-        return;
-    }
-    unsigned char bytes[kDumpBytesPerLine];
-    for (int i = 0; i < kDumpBytesPerLine; ++i) {
-        const int value = PairValue(tokens[1 + i]);
-        if (value < 0) {
-            Reject(parser, number, "hex pair %d of the line at offset %03llx is not two hex digits", i + 1, offset);
-            return;
-        }
-        bytes[i] = static_cast<unsigned char>(value);
-    }
-    const Text characters = tokens[count - 1];
-    const bool whole = characters.size() == static_cast<std::size_t>(kDumpBytesPerLine);
-    for (int i = 0; i < kDumpBytesPerLine; ++i) {
-        if (!whole || characters[i] != DumpCharacter(bytes[i])) {
-            Reject(parser, number, "the character column does not match the hex pairs (column %d) at offset %03llx",
-                   whole ? i + 1 : 0, offset);
-            return;
-        }
-    }
-    std::memcpy(parser.block.bytes + offset, bytes, sizeof bytes);
+    std::memcpy(parser.block.bytes + line.offset, line.bytes, sizeof line.bytes);
     if (++parser.linesRead == kLinesPerBlock) {
         parser.inBlock = false;
         parser.complete = true;
     }
 }
 
-void ReadDumpLine(DumpParser& parser, const Text (&tokens)[kMaxTokens], int count, long long offset, bool repeats,
-                  LineNumber number)
+void ReadDumpLine(DumpParser& parser, const LineBytes& line, bool repeats, LineNumber number)
 {
+    const long long offset = line.offset;
     // A line 000 right after another is a repeat when it holds the same bytes,
     // else the first was a block's lone line.
     const bool repeatsFirst = parser.inBlock && !parser.rejected && parser.linesRead == 1 && repeats;
@@ -403,7 +419,7 @@ void ReadDumpLine(DumpParser& parser, const Text (&tokens)[kMaxTokens], int coun
     if (offset % kDumpBytesPerLine != 0 || offset > kLastOffset) {
         Reject(parser, number, "offset %03llx is not a line of a 512-byte block", offset);
     } else if (offset == expected) {
-        ReadBytes(parser, tokens, count, offset, number);
+        StoreBytes(parser, line, number);
     } else if (offset == expected - kDumpBytesPerLine) {
         Reject(parser, number, "line %03llx repeated", offset);
     } else if (offset > expected) {
@@ -416,19 +432,16 @@ void ReadDumpLine(DumpParser& parser, const Text (&tokens)[kMaxTokens], int coun
     }
 }
 
-// A dump line's items: true when it is one (its offset first).
-bool ReadItems(DumpParser& parser, const Text (&tokens)[kMaxTokens], int count, LineNumber number)
+// A dump line, its bytes read: where it goes in the block.
+void PlaceLine(DumpParser& parser, const LineBytes& line, LineNumber number)
 {
-    const long long offset = LineOffset(tokens[0]);
-    if (offset < 0) {
-        return false;
+    // Whether it holds the bytes the block already has there: a repeat of its line, not another block's.
+    const bool stored = line.fault[0] == '\0' && line.offset % kDumpBytesPerLine == 0 && line.offset <= kLastOffset;
+    const bool repeats = stored && (parser.complete || parser.repeatLine != 0 || parser.linesRead == 1) &&
+                         std::memcmp(parser.block.bytes + line.offset, line.bytes, sizeof line.bytes) == 0;
+    if (!Settle(parser, line.offset, repeats, number)) {
+        ReadDumpLine(parser, line, repeats, number);
     }
-    const bool compare = parser.complete || parser.repeatLine != 0 || (offset == 0 && parser.linesRead == 1);
-    const bool repeats = compare && RepeatsStoredLine(parser, tokens, count, offset);
-    if (!Settle(parser, offset, repeats, number)) {
-        ReadDumpLine(parser, tokens, count, offset, repeats, number);
-    }
-    return true;
 }
 
 }  // namespace
@@ -448,10 +461,10 @@ void StartParser(DumpParser& parser, const ParserEvents& events)
 
 void ParseLine(DumpParser& parser, const char* raw, std::size_t rawLength, LineNumber number)
 {
-    Text tokens[kMaxTokens];
-    if (SplitPrinted(Text(raw, rawLength), tokens)) {
+    LineBytes line;
+    if (ReadPrinted(Text(raw, rawLength), line)) {
         // Most of any input: the fast way.
-        ReadItems(parser, tokens, kDumpBytesPerLine + 2, number);
+        PlaceLine(parser, line, number);
         return;
     }
     const Text text = Trim(Text(raw, rawLength));
@@ -462,8 +475,12 @@ void ParseLine(DumpParser& parser, const char* raw, std::size_t rawLength, LineN
         RejectLongLine(parser, number);
         return;
     }
+    Text tokens[kMaxTokens];
     const int count = Split(text, tokens);
-    if (ReadItems(parser, tokens, count, number)) {
+    line.offset = LineOffset(tokens[0]);
+    if (line.offset >= 0) {
+        ReadBytes(tokens, count, line);
+        PlaceLine(parser, line, number);
         return;
     }
 
