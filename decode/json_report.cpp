@@ -1,6 +1,7 @@
 #include "json_report.h"
 
 #include "json_writer.h"
+#include "report_output.h"
 #include "report_terms.h"
 
 #include <cstdio>
@@ -301,6 +302,6 @@ JsonLeftOut FinishJson()
         JsonClose();
     }
     JsonClose();
-    std::putchar('\n');
+    OutChar('\n');
     return leftOut;
 }

@@ -1,8 +1,8 @@
 #include "json_writer.h"
 
+#include "report_output.h"
 #include "utf8.h"
 
-#include <cstdio>
 
 namespace {
 
@@ -30,12 +30,12 @@ void BeginItem()
     }
     Container& container = stack[depth - 1];
     if (!container.empty) {
-        std::putchar(',');
+        OutChar(',');
     }
     if (container.itemPerLine) {
-        std::putchar('\n');
+        OutChar('\n');
     } else if (!container.empty) {
-        std::putchar(' ');
+        OutChar(' ');
     }
     container.empty = false;
 }
@@ -43,7 +43,7 @@ void BeginItem()
 void Open(char open, char close, bool itemPerLine)
 {
     BeginItem();
-    std::putchar(open);
+    OutChar(open);
     if (depth < kMaxDepth) {
         stack[depth++] = Container{close, itemPerLine, true};
     }
@@ -68,15 +68,15 @@ void JsonClose()
     }
     const Container& container = stack[--depth];
     if (container.itemPerLine && !container.empty) {
-        std::putchar('\n');
+        OutChar('\n');
     }
-    std::putchar(container.close);
+    OutChar(container.close);
 }
 
 void JsonKey(const char* key)
 {
     JsonString(key);
-    std::fputs(": ", stdout);
+    OutText(": ");
     afterKey = true;
 }
 
@@ -87,7 +87,7 @@ void JsonString(const char* text)
         return;
     }
     BeginItem();
-    std::putchar('"');
+    OutChar('"');
     const unsigned char* at = reinterpret_cast<const unsigned char*>(text);
     while (*at != '\0') {
         // The bytes that pass as they are, written in one go.
@@ -97,46 +97,46 @@ void JsonString(const char* text)
             unsigned code = 0;
             length = c >= 0x80 ? Utf8Sequence(at, code) : c >= 0x20 && c != 0x7F && c != '"' && c != '\\' ? 1 : 0;
         }
-        std::fwrite(plain, 1, static_cast<std::size_t>(at - plain), stdout);
+        OutBytes(reinterpret_cast<const char*>(plain), static_cast<std::size_t>(at - plain));
         const unsigned char c = *at;
         if (c == '"' || c == '\\') {
-            std::printf("\\%c", c);
+            OutFormat("\\%c", c);
         } else if (c >= 0x80) {
-            std::printf("\\ufffd");
+            OutFormat("\\ufffd");
         } else if (c != '\0') {
-            std::printf("\\u%04x", c);
+            OutFormat("\\u%04x", c);
         }
         at += c != '\0';
     }
-    std::putchar('"');
+    OutChar('"');
 }
 
 void JsonNumber(long long value)
 {
     BeginItem();
-    std::printf("%lld", value);
+    OutNumber(value);
 }
 
 void JsonUnsigned(unsigned long long value)
 {
     BeginItem();
-    std::printf("%llu", value);
+    OutUnsigned(value);
 }
 
 void JsonOneDecimal(double value)
 {
     BeginItem();
-    std::printf("%.1f", value);
+    OutFormat("%.1f", value);
 }
 
 void JsonBool(bool value)
 {
     BeginItem();
-    std::fputs(value ? "true" : "false", stdout);
+    OutText(value ? "true" : "false");
 }
 
 void JsonNull()
 {
     BeginItem();
-    std::fputs("null", stdout);
+    OutText("null");
 }

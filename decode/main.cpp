@@ -5,6 +5,7 @@
 #include "dump_parser.h"
 #include "input_lines.h"
 #include "json_report.h"
+#include "report_output.h"
 #include "shown_text.h"
 #include "source_name.h"
 #include "text_input.h"
@@ -71,7 +72,7 @@ void ReportError(Run& run, LineNumber line, const char* message)
 {
     run.anyError = true;
     if (run.reportPending) {
-        std::fflush(stdout);
+        OutFlush();
         run.reportPending = false;
     }
     if (line > 0) {
@@ -89,10 +90,18 @@ void OnError(void* context, LineNumber line, LineNumber, const char* message)
     ReportError(*static_cast<Run*>(context), line, message);
 }
 
+// Before a read, which may wait for a pipe or a person at a terminal: the
+// report so far is seen first.
+void ShowReportSoFar()
+{
+    OutFlush();
+    std::fflush(stderr);
+}
+
 void DecodeInput(Run& run, std::FILE* file)
 {
     static TextInput input;  // large: kept off the stack
-    StartTextInput(input, file);
+    StartTextInput(input, file, ShowReportSoFar);
     DumpParser parser;
     StartParser(parser, ParserEvents{&run, OnBlock, OnFailure, OnError});
     const LineNumber lines = ParseInput(input, parser);
@@ -141,7 +150,7 @@ void ReportLeftOut(const JsonLeftOut& leftOut)
 // success, and says so.
 bool OutputWritten()
 {
-    const bool flushed = std::fflush(stdout) == 0 && !std::ferror(stdout);
+    const bool flushed = OutFlush() && !std::ferror(stdout);
     if (std::fclose(stdout) != 0 || !flushed) {
         std::fprintf(stderr, "portdump-decode: cannot write the report to standard output\n");
         return false;
@@ -159,7 +168,7 @@ int Decode(int argc, char* argv[])
         if (std::strcmp(argv[first], "--json") == 0) {
             run.json = true;
         } else if (std::strcmp(argv[first], "--help") == 0) {
-            std::fputs(kUsage, stdout);
+            OutText(kUsage);
             return OutputWritten() ? 0 : 1;
         } else if (std::strcmp(argv[first], "--") == 0) {
             ++first;
