@@ -49,6 +49,19 @@ void Open(char open, char close, bool itemPerLine)
     }
 }
 
+// The ASCII bytes a JSON string holds as they are: no control, quote or
+// backslash.
+struct PlainAscii {
+    int value[128];
+    constexpr PlainAscii() : value()
+    {
+        for (int c = 0x20; c < 0x7F; ++c) {
+            value[c] = c != '"' && c != '\\';
+        }
+    }
+};
+constexpr PlainAscii kPlainAscii;
+
 }  // namespace
 
 void JsonOpenObject(bool itemPerLine)
@@ -93,9 +106,8 @@ void JsonString(const char* text)
         // The bytes that pass as they are, written in one go.
         const unsigned char* plain = at;
         for (int length = 1; length > 0; at += length) {
-            const unsigned char c = *at;
             unsigned code = 0;
-            length = c >= 0x80 ? Utf8Sequence(at, code) : c >= 0x20 && c != 0x7F && c != '"' && c != '\\' ? 1 : 0;
+            length = *at >= 0x80 ? Utf8Sequence(at, code) : kPlainAscii.value[*at];
         }
         OutBytes(reinterpret_cast<const char*>(plain), static_cast<std::size_t>(at - plain));
         const unsigned char c = *at;

@@ -42,6 +42,12 @@ void OutChar(char c)
     buffer[used++] = c;
 }
 
+void OutLine(const char* text)
+{
+    OutText(text);
+    OutChar('\n');
+}
+
 void OutPadded(const char* text, int width)
 {
     const std::size_t length = std::strlen(text);

@@ -7,6 +7,8 @@
 void OutBytes(const char* bytes, std::size_t count);
 void OutText(const char* text);
 void OutChar(char c);
+// `text` and a line end.
+void OutLine(const char* text);
 // `text` and blanks after it up to `width` bytes.
 void OutPadded(const char* text, int width);
 void OutNumber(long long value);

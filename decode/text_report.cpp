@@ -32,7 +32,7 @@ void PrintAtaString(const char* label, const char* text)
 {
     Label(label);
     PrintShown(text, true);
-    OutFormat("\n");
+    OutChar('\n');
 }
 
 void PrintHeading(const DecodedBlock& block)
@@ -47,7 +47,10 @@ void PrintHeading(const DecodedBlock& block)
 
 void PrintFeature(const char* name, Feature feature)
 {
-    OutFormat("    %-*s%-11s%s\n", kLabelWidth - 2, name, YesNo(feature.supported), YesNo(feature.enabled));
+    OutText("    ");
+    OutPadded(name, kLabelWidth - 2);
+    OutPadded(YesNo(feature.supported), 11);
+    OutLine(YesNo(feature.enabled));
 }
 
 void PrintVersions(const IdentifyInfo& info)
@@ -61,17 +64,17 @@ void PrintVersions(const IdentifyInfo& info)
             any = true;
         }
     }
-    OutFormat("%s\n", any ? "" : "not reported");
+    OutLine(any ? "" : "not reported");
 
     Label("Transport");
-    OutFormat("%s", TransportTerm(info.transport).text);
+    OutText(TransportTerm(info.transport).text);
     for (int bit = 0; info.transport == 1 && bit < 12; ++bit) {
         const char* name = SerialTransportName(bit);
         if ((info.transportVersions >> bit & 1) != 0 && name != nullptr) {
             OutFormat(", %s", name);
         }
     }
-    OutFormat("\n");
+    OutChar('\n');
 
     static const char* const kSpeeds[] = {"1.5", "3.0", "6.0"};
     Label("SATA signalling");
@@ -80,7 +83,7 @@ void PrintVersions(const IdentifyInfo& info)
             OutFormat("Gen%d (%s Gb/s)  ", gen + 1, kSpeeds[gen]);
         }
     }
-    OutFormat("%s\n", info.sataGenerations == 0 ? "not reported" : "");
+    OutLine(info.sataGenerations == 0 ? "not reported" : "");
 }
 
 void PrintStrings(const DeviceStrings& strings)
@@ -96,12 +99,12 @@ void PrintPacket(const PacketInfo& info)
     Label("Device type");
     const char* type = PacketDeviceTypeName(info.deviceType);
     if (type != nullptr) {
-        OutFormat("%s\n", type);
+        OutLine(type);
     } else {
         OutFormat("other (type %02xh)\n", info.deviceType);
     }
     Label("Removable media");
-    OutFormat("%s\n", YesNo(info.removable));
+    OutLine(YesNo(info.removable));
 }
 
 void PrintIdentify(const IdentifyInfo& info)
@@ -109,7 +112,7 @@ void PrintIdentify(const IdentifyInfo& info)
     PrintStrings(info.strings);
     Label("Capacity");
     if (info.capacityBytes == 0) {
-        OutFormat("not reported\n");
+        OutText("not reported\n");
     } else {
         OutFormat("%llu bytes = %.1f GB = %.1f GiB\n", info.capacityBytes,
                     static_cast<double>(info.capacityBytes) / 1e9,
@@ -127,20 +130,20 @@ void PrintIdentify(const IdentifyInfo& info)
     if (rotation.text == nullptr) {
         OutFormat("%d rpm\n", info.rotationRate);
     } else {
-        OutFormat("%s\n", rotation.text);
+        OutLine(rotation.text);
     }
     Label("Form factor");
     const char* formFactor = FormFactorName(info.formFactor);
-    OutFormat("%s\n", formFactor != nullptr ? formFactor : "not reported");
+    OutLine(formFactor != nullptr ? formFactor : "not reported");
     PrintVersions(info);
     Label("NCQ");
     if (info.ncqQueueDepth == kNotReported) {
-        OutFormat("not supported\n");
+        OutText("not supported\n");
     } else {
         OutFormat("queue depth %d\n", info.ncqQueueDepth);
     }
     Label("World wide name");
-    OutFormat("%s\n", info.wwn[0] != '\0' ? info.wwn : "none");
+    OutLine(info.wwn[0] != '\0' ? info.wwn : "none");
     Label("Feature set");
     OutFormat("%-11s%s\n", "supported", "enabled");
     for (int i = 0; i < kFeatureTermCount; ++i) {
@@ -163,10 +166,10 @@ void PrintSmart(const SmartInfo& info)
     if (info.temperature != 0) {
         OutFormat("%d degrees Celsius\n", info.temperature);
     } else {
-        OutFormat("not reported\n");
+        OutText("not reported\n");
     }
     Label("Thresholds");
-    OutFormat("not in this block (SMART READ THRESHOLDS answers them)\n");
+    OutText("not in this block (SMART READ THRESHOLDS answers them)\n");
     OutFormat("  %3s  %-*s %6s %7s %5s  %s\n", "ID", kAttributeNameWidth, "Name", "Flags", "Current", "Worst", "Raw");
     for (int i = 0; i < info.attributeCount; ++i) {
         const SmartAttribute& attribute = info.attributes[i];
@@ -180,7 +183,7 @@ void PrintSmart(const SmartInfo& info)
 void PrintReason(const char* reason)
 {
     Label("Why");
-    OutFormat("%s\n", reason);
+    OutLine(reason);
 }
 
 }  // namespace
@@ -189,22 +192,22 @@ void PrintTextBlock(const DecodedBlock& block)
 {
     PrintHeading(block);
     PrintBlockBody(block, BlockPrinters{PrintIdentify, PrintPacket, PrintSmart, PrintReason});
-    OutFormat("\n");
+    OutChar('\n');
 }
 
 void PrintTextFailure(const char* source, const FailureLine& failure)
 {
     OutFormat("== %s (line %lld): ", source, failure.line);
-    OutFormat("%s", StepTerm(failure.step).text);
+    OutText(StepTerm(failure.step).text);
     if (failure.step == FailedStep::CreateFile) {
-        OutFormat("(");
+        OutText("(");
         PrintShown(failure.path, false);
-        OutFormat(")");
+        OutText(")");
     }
     if (failure.step != FailedStep::Usage) {
         OutFormat(" failed, error %lld", failure.error);
     }
-    OutFormat("\n");
+    OutChar('\n');
     Label("Meaning");
     OutFormat("%s\n\n", FailureMeaning(failure));
 }
