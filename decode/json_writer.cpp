@@ -105,9 +105,12 @@ void JsonString(const char* text)
     while (*at != '\0') {
         // The bytes that pass as they are, written in one go.
         const unsigned char* plain = at;
+        unsigned code = 0;
         for (int length = 1; length > 0; at += length) {
-            unsigned code = 0;
-            length = *at >= 0x80 ? Utf8Sequence(at, code) : kPlainAscii.value[*at];
+            while (*at < 0x80 && kPlainAscii.value[*at] != 0) {
+                ++at;
+            }
+            length = *at >= 0x80 ? Utf8Sequence(at, code) : 0;
         }
         OutBytes(reinterpret_cast<const char*>(plain), static_cast<std::size_t>(at - plain));
         const unsigned char c = *at;
