@@ -37,7 +37,7 @@ bool StartsWith(Text text, Text prefix)
 
 bool EndsWith(Text text, Text suffix)
 {
-    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+    return text.size() >= suffix.size() && Tail(text, text.size() - suffix.size()) == suffix;
 }
 
 // What pastes put between a line's items: a no-break space (U+00A0 in UTF-8)
@@ -315,7 +315,7 @@ bool ReadPrinted(Text text, LineBytes& line)
     }
     for (std::size_t i = 0; i < kDumpBytesPerLine; ++i) {
         const std::size_t pair = kPairsAt + 3 * i;
-        const int value = PairValue(text.substr(pair, 2));
+        const int value = PairValue(Text(text.data() + pair, 2));
         const unsigned char byte = static_cast<unsigned char>(value);
         if (text[pair - 1] != ' ' || value < 0 || text[kColumnAt + i] != DumpCharacter(byte)) {
             return false;

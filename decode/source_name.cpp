@@ -63,7 +63,11 @@ std::FILE* OpenSource(const char* name)
 
 std::size_t ConsoleCharacter(const unsigned char* utf8, int length, char* out)
 {
-    static const UINT page = ConsolePage();
+    // Asked once; a plain variable, as a guarded static would bring in the C++ runtime's threads.
+    static UINT page;
+    if (page == 0) {
+        page = ConsolePage();
+    }
     if (page == CP_UTF8) {
         std::memcpy(out, utf8, static_cast<std::size_t>(length));
         return static_cast<std::size_t>(length);
