@@ -158,10 +158,8 @@ bool OutputWritten()
     return true;
 }
 
-int Decode(int argc, char* argv[])
+int DecodeSources(int argc, char* argv[])
 {
-    static char errors[1 << 14];
-    std::setvbuf(stderr, errors, _IOFBF, sizeof errors);
     Run run{false, "-", "-", false, false};
     int first = 1;
     for (; first < argc && argv[first][0] == '-' && argv[first][1] != '\0'; ++first) {
@@ -202,6 +200,17 @@ int Decode(int argc, char* argv[])
     }
     whole = OutputWritten() && whole;
     return run.anyError || !whole ? 1 : 0;
+}
+
+// Stderr is held until there is a report to show, and shown at the end
+// however the run ends: exit did not flush it under Wine's msvcrt.
+int Decode(int argc, char* argv[])
+{
+    static char errors[1 << 14];
+    std::setvbuf(stderr, errors, _IOFBF, sizeof errors);
+    const int status = DecodeSources(argc, argv);
+    std::fflush(stderr);
+    return status;
 }
 
 }  // namespace
