@@ -301,7 +301,7 @@ int PairValue(Text pair)
 bool ReadPrinted(Text text, LineBytes& line)
 {
     constexpr std::size_t kPairsAt = 5;
-    constexpr std::size_t kColumnAt = kPairsAt + 3 * kDumpBytesPerLine + 1;
+    constexpr std::size_t kColumnAt = kPairsAt + 3 * std::size_t{kDumpBytesPerLine} + 1;
     if (text.size() != kColumnAt + kDumpBytesPerLine || text[3] != ':' || text[kColumnAt - 1] != ' ') {
         return false;
     }

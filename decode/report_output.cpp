@@ -83,7 +83,8 @@ void OutFormat(const char* format, ...)
     Reserve(kLongest);
     va_list arguments;
     va_start(arguments, format);
-    const int length = std::vsnprintf(buffer + used, kLongest, format, arguments);
+    // The analyser does not see va_start fill the list in C++.
+    const int length = std::vsnprintf(buffer + used, kLongest, format, arguments);  // NOLINT(clang-analyzer-valist.Uninitialized)
     va_end(arguments);
     used += length < 0 ? 0 : length < static_cast<int>(kLongest) ? static_cast<std::size_t>(length) : kLongest - 1;
 }

@@ -19,10 +19,11 @@ bool ActsOnTerminal(unsigned code)
 
 std::size_t Escape(const unsigned char* bytes, int count, char* out)
 {
+    std::size_t length = 0;
     for (int i = 0; i < count; ++i) {
-        std::snprintf(out + 4 * i, 5, "\\x%02x", bytes[i]);
+        length += static_cast<std::size_t>(std::snprintf(out + length, 5, "\\x%02x", bytes[i]));
     }
-    return 4 * static_cast<std::size_t>(count);
+    return length;
 }
 
 }  // namespace
