@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #ifdef _WIN32
 #include <fcntl.h>
@@ -111,10 +112,8 @@ void DecodeInput(Run& run, std::FILE* file)
     FinishInput(parser);
 }
 
-void DecodeSource(Run& run, const char* name)
+void OpenAndDecode(Run& run, const char* name)
 {
-    run.source = name;
-    run.shownSource = ShownName(name);
     if (std::strcmp(name, "-") == 0) {
         DecodeInput(run, stdin);
         return;
@@ -128,6 +127,15 @@ void DecodeSource(Run& run, const char* name)
     }
     DecodeInput(run, input);
     std::fclose(input);
+}
+
+void DecodeSource(Run& run, const char* name)
+{
+    char* shown = ShownName(name);
+    run.source = name;
+    run.shownSource = shown != nullptr ? shown : "?";
+    OpenAndDecode(run, name);
+    std::free(shown);
 }
 
 // What the JSON lists of each kind, when it could not list all.
@@ -172,7 +180,9 @@ int DecodeSources(int argc, char* argv[])
             ++first;
             break;
         } else {
-            std::fprintf(stderr, "portdump-decode: unknown option %s\n%s", ShownName(argv[first]), kUsage);
+            char* shown = ShownName(argv[first]);
+            std::fprintf(stderr, "portdump-decode: unknown option %s\n%s", shown != nullptr ? shown : "", kUsage);
+            std::free(shown);
             return 2;
         }
     }

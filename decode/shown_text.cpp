@@ -54,12 +54,11 @@ std::size_t ShowText(const char* text, bool ascii, char* out)
     return length;
 }
 
-const char* ShownName(const char* name)
+char* ShownName(const char* name)
 {
     char* shown = static_cast<char*>(std::malloc(kShownBytesPerByte * std::strlen(name) + 1));
-    if (shown == nullptr) {
-        return name;
+    if (shown != nullptr) {
+        ShowText(name, false, shown);
     }
-    ShowText(name, false, shown);
     return shown;
 }

@@ -13,5 +13,5 @@ constexpr std::size_t kShownBytesPerByte = 4;
 // other characters as the console shows them. Returns the length written.
 std::size_t ShowText(const char* text, bool ascii, char* out);
 
-// ShowText of a name, kept as long as the program runs.
-const char* ShownName(const char* name);
+// ShowText of a name, in memory the caller frees; nullptr when there is none.
+char* ShownName(const char* name);
