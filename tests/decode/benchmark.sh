@@ -42,7 +42,7 @@ text=$(best "portdump-decode" "$decoder" "$work/real.txt")
 json=$(best "portdump-decode --json" "$decoder" --json "$work/real.txt")
 damaged=$(best "portdump-decode, damaged lines" "$decoder" "$work/damaged.txt")
 echo "throughput against sha256sum: text $(echo "scale=2; $sha / $text" | bc)x, --json $(echo "scale=2; $sha / $json" | bc)x"
-echo "10^6 damaged lines, one error each: ${damaged} s"
+printf '10^6 damaged lines, one error each: %.3f s\n' "$damaged"
 echo "peak memory (KiB): text $(peak "$work/tenth.txt") at 10 MB, $(peak "$work/real.txt") at 100 MB;" \
      "--json $(peak "$work/tenth.txt" --json) at 10 MB, $(peak "$work/real.txt" --json) at 100 MB;" \
      "damaged $(peak "$work/damaged.txt")"
