@@ -153,6 +153,15 @@ void EndBlock(DumpParser& parser, LineNumber line)
     parser.inBlock = false;
 }
 
+// A lone line of some block, left over before the next: a block of its own,
+// cut short.
+void ReportLoneLine(DumpParser& parser, LineNumber line, long long offset)
+{
+    char message[kMaxMessage];
+    std::snprintf(message, sizeof message, "block cut short: only its line %03llx", offset);
+    parser.events.error(parser.events.context, line, line, message);
+}
+
 // A line ahead of the one expected, settled by the next one (`offset`, -1 for
 // none). True when that settles the next line too: the other half of a swap.
 bool SettleAhead(DumpParser& parser, long long offset)
@@ -163,9 +172,12 @@ bool SettleAhead(DumpParser& parser, long long offset)
     parser.aheadLine = 0;
     parser.inBlock = ahead != kLastOffset;
     if (parser.linesRead == 0 && offset != ahead + kDumpBytesPerLine) {
-        // A lone line of some block, left over before the next: no block of its own.
-        Report(parser, line, "block cut short: only its line %03llx", ahead);
         parser.inBlock = false;
+        if (ahead == kDumpBytesPerLine && offset == 0) {
+            parser.loneLine = line;  // 010, 000: lines swapped, or a lone 010; the line after tells
+        } else {
+            ReportLoneLine(parser, line, ahead);
+        }
         return false;
     }
     if (parser.linesRead > 0 && offset == expected) {
@@ -183,6 +195,15 @@ bool SettleAhead(DumpParser& parser, long long offset)
 // complete block, which is then damaged.
 bool Settle(DumpParser& parser, long long offset, bool repeats, LineNumber number)
 {
+    if (parser.loneLine != 0) {
+        if (offset == 2LL * kDumpBytesPerLine && parser.linesRead == 1 && !parser.rejected) {
+            Report(parser, parser.loneLine, "lines 000 and 010 out of order");
+            parser.rejected = true;
+        } else {
+            ReportLoneLine(parser, parser.loneLine, kDumpBytesPerLine);
+        }
+        parser.loneLine = 0;
+    }
     if (parser.repeatLine != 0) {
         if (repeats && offset == parser.repeatLast + kDumpBytesPerLine) {
             parser.repeatLast = offset;
@@ -457,6 +478,7 @@ void StartParser(DumpParser& parser, const ParserEvents& events)
     parser.aheadLine = 0;
     parser.aheadOffset = 0;
     parser.repeatLine = 0;
+    parser.loneLine = 0;
 }
 
 void ParseLine(DumpParser& parser, const char* raw, std::size_t rawLength, LineNumber number)

@@ -56,6 +56,8 @@ struct DumpParser {
     // A line ahead of the one expected: the next line tells a swap from a gap.
     LineNumber aheadLine;  // 0 when there is none
     long long aheadOffset;
+    // A line 010 before a line 000: swapped with it, or left over alone.
+    LineNumber loneLine;  // 0 when there is none
     // Lines of the complete block repeated after it, from line repeatLine.
     LineNumber repeatLine;  // 0 when there are none
     long long repeatFirst;

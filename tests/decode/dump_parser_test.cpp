@@ -346,6 +346,8 @@ INSTANTIATE_TEST_SUITE_P(
               "not a line of portdump's output", 2},
         Paste{"LeftOverLine1f0", [](auto l) { return Insert<36>(l, {l[32]}); }, "block cut short: only its line 1f0", 2},
         Paste{"LeftOverLine010", [](auto l) { return Insert<36>(l, {l[2]}); }, "block cut short: only its line 010", 2},
+        Paste{"FirstTwoLinesSwappedNotLeftOver", [](auto l) { std::swap(l[1], l[2]); return l; },
+              "lines 000 and 010 out of order", 1},
         Paste{"LeftOverLine000", [](auto l) { return Insert<36>(l, {l[1]}); },
               "block cut short after 1 of its 32 lines", 2},
         Paste{"ByteOrderMarksWhereFilesWereJoined",
