@@ -21,10 +21,11 @@
 
 namespace {
 
-// Outcomes per block, by the block's first line; and per line, the block an
-// error on it hit.
+// Outcomes per block, by the block's first line; per line, the block an
+// error on it hit; and the last stray line, an error that hits no block.
 std::map<LineNumber, int> outcomes;
 std::map<LineNumber, LineNumber> hitBlocks;
+LineNumber strayLine;
 
 void OnBlock(void*, const ParsedBlock& block)
 {
@@ -45,6 +46,8 @@ void OnError(void*, LineNumber line, LineNumber blockLine, const char* message)
     Require(line >= 0 && blockLine >= 0, "line numbers");
     if (blockLine != 0) {
         ++outcomes[blockLine];
+    } else {
+        strayLine = line;
     }
     if (blockLine != 0 && std::strstr(message, "repeated") != nullptr) {
         hitBlocks[line] = blockLine;
@@ -88,13 +91,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     outcomes.clear();
     hitBlocks.clear();
-    // Each line labelled 000 with the line before it (blank lines aside)
+    strayLine = 0;
+    // Each line labelled 000 with the line before it (blank and stray lines aside)
     // when that one was labelled 000 too, or 0.
     std::map<LineNumber, LineNumber> starts;
     DumpParser parser;
     StartParser(parser, ParserEvents{nullptr, OnBlock, OnFailure, OnError});
     LineNumber number = 0;
-    LineNumber lastStart = 0;  // the last line that was not blank, when labelled 000
+    LineNumber lastStart = 0;  // the last line neither blank nor stray, when labelled 000
     for (std::size_t start = 0; start <= size;) {
         std::size_t end = start;
         while (end < size && data[end] != '\n' && data[end] != '\r') {
@@ -109,10 +113,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (begins) {
             starts[number] = lastStart;
         }
-        if (!std::all_of(line.begin(), line.end(), IsPadding)) {
+        ParseLine(parser, line.data(), line.size(), number);
+        // A stray line stands aside, as a blank one does.
+        if (!std::all_of(line.begin(), line.end(), IsPadding) && strayLine != number) {
             lastStart = begins ? number : 0;
         }
-        ParseLine(parser, line.data(), line.size(), number);
         start = end + (end + 1 < size && data[end] == '\r' && data[end + 1] == '\n' ? 2 : 1);
     }
     FinishInput(parser);
