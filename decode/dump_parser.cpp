@@ -114,6 +114,18 @@ struct HexDigits {
 };
 constexpr HexDigits kHexDigits;
 
+// The character column's character of each byte, looked up for the same reason.
+struct ColumnCharacters {
+    char of[256];
+    constexpr ColumnCharacters() : of()
+    {
+        for (int c = 0; c < 256; ++c) {
+            of[c] = DumpCharacter(static_cast<unsigned char>(c));
+        }
+    }
+};
+constexpr ColumnCharacters kColumn;
+
 __attribute__((format(printf, 3, 4))) void Report(DumpParser& parser, LineNumber line, const char* format, ...)
 {
     char message[kMaxMessage];
@@ -338,7 +350,7 @@ bool ReadPrinted(Text text, LineBytes& line)
         const std::size_t pair = kPairsAt + 3 * i;
         const int value = PairValue(Text(text.data() + pair, 2));
         const unsigned char byte = static_cast<unsigned char>(value);
-        if (text[pair - 1] != ' ' || value < 0 || text[kColumnAt + i] != DumpCharacter(byte)) {
+        if (text[pair - 1] != ' ' || value < 0 || text[kColumnAt + i] != kColumn.of[byte]) {
             return false;
         }
         line.bytes[i] = byte;
@@ -387,7 +399,7 @@ void ReadBytes(const Text (&tokens)[kMaxTokens], int count, LineBytes& line)
     const Text characters = tokens[count - 1];
     const bool whole = characters.size() == static_cast<std::size_t>(kDumpBytesPerLine);
     for (int i = 0; i < kDumpBytesPerLine; ++i) {
-        if (!whole || characters[i] != DumpCharacter(line.bytes[i])) {
+        if (!whole || characters[i] != kColumn.of[line.bytes[i]]) {
             Fault(line, "the character column does not match the hex pairs (column %d) at offset %03llx",
                   whole ? i + 1 : 0, offset);
             return;
