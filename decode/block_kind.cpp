@@ -33,11 +33,15 @@ bool PlausibleString(const unsigned char* block, int first, int count, bool requ
 // IDENTIFY data without the integrity word: a model and firmware; an ATA
 // device also has a serial, LBA and a sector count (a packet device may
 // leave its serial blank and has no sectors of its own).
+bool HasIdentifyStrings(const unsigned char* block, bool packet)
+{
+    return PlausibleString(block, 10, 10, !packet) && PlausibleString(block, 23, 4, true) &&
+           PlausibleString(block, 27, 20, true);
+}
+
 bool LooksLikeIdentify(const unsigned char* block, bool packet)
 {
-    const bool strings = PlausibleString(block, 10, 10, !packet) && PlausibleString(block, 23, 4, true) &&
-                         PlausibleString(block, 27, 20, true);
-    return strings && Word(block, 255) == 0 &&
+    return HasIdentifyStrings(block, packet) && Word(block, 255) == 0 &&
            (packet || (Bit(Word(block, 49), 9) && (Word(block, 60) | Word(block, 61)) != 0));
 }
 
@@ -83,6 +87,22 @@ bool HasSmartStatusFields(const unsigned char* block)
     return (block[370] & 0xFE) == 0;
 }
 
+// SMART data by its table, fixed fields and checksum; the reason it is none.
+Classification ClassifySmart(const unsigned char* block, Checksum sum)
+{
+    const Classification neither = {BlockKind::Unknown, Checksum::Absent, "neither IDENTIFY DEVICE nor SMART data"};
+    const AttributeTable table = ReadAttributeTable(block);
+    if (!table.valid || !HasSmartStatusFields(block)) {
+        return neither;
+    }
+    if (table.thresholds) {
+        return {BlockKind::Unknown, Checksum::Absent, "SMART thresholds (SMART READ THRESHOLDS), not SMART data"};
+    }
+    // Byte 511 is the checksum: a wrong one marks damaged data, none at all
+    // leaves nothing that tells SMART data from other bytes.
+    return sum == Checksum::Incorrect && block[511] == 0 ? neither : Classification{BlockKind::Smart, sum, nullptr};
+}
+
 }  // namespace
 
 Classification ClassifyBlock(const unsigned char* block)
@@ -100,22 +120,16 @@ Classification ClassifyBlock(const unsigned char* block)
     const unsigned general = Word(block, 0);
     const bool packet = (general & 0xC000) == 0x8000 && general != 0x848A;
     const BlockKind identify = packet ? BlockKind::IdentifyPacket : BlockKind::Identify;
-    // Word 255: the signature A5h in its low byte, then the checksum.
-    if (block[510] == 0xA5) {
+    // Word 255: the signature A5h in its low byte, then the checksum. SMART
+    // data may hold A5h there too, as a vendor's byte: its table, and strings
+    // that are none, outweigh the signature.
+    const Classification smart = ClassifySmart(block, sum);
+    const bool smartTable = smart.kind == BlockKind::Smart && !HasIdentifyStrings(block, packet);
+    if (block[510] == 0xA5 && !smartTable) {
         return {identify, sum, nullptr};
     }
     if (LooksLikeIdentify(block, packet)) {
         return {identify, Checksum::Absent, nullptr};
     }
-    const Classification neither = {BlockKind::Unknown, Checksum::Absent, "neither IDENTIFY DEVICE nor SMART data"};
-    const AttributeTable table = ReadAttributeTable(block);
-    if (!table.valid || !HasSmartStatusFields(block)) {
-        return neither;
-    }
-    if (table.thresholds) {
-        return {BlockKind::Unknown, Checksum::Absent, "SMART thresholds (SMART READ THRESHOLDS), not SMART data"};
-    }
-    // Byte 511 is the checksum: a wrong one marks damaged data, none at all
-    // leaves nothing that tells SMART data from other bytes.
-    return sum == Checksum::Incorrect && block[511] == 0 ? neither : Classification{BlockKind::Smart, sum, nullptr};
+    return smart;
 }

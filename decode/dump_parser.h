@@ -11,10 +11,11 @@ constexpr int kMaxMessage = 160;  // an error message with its terminator
 // The longest line taken for portdump's, without the blanks around it.
 constexpr std::size_t kMaxLineLength = 1024;
 
-// Blanks, tabs and CRs around a line are no part of it.
+// Blanks, tabs, CRs and the ^Z that ends a DOS text file are no part of a
+// line around it.
 constexpr bool IsLinePadding(char c)
 {
-    return c == ' ' || c == '\t' || c == '\r';
+    return c == ' ' || c == '\t' || c == '\r' || c == '\x1a';
 }
 
 // Line numbers and offsets count past 2^31 also where long has 32 bits.
@@ -49,18 +50,25 @@ struct DumpParser {
     ParsedBlock block;
     bool inBlock;
     bool rejected;  // the block in progress hit an error: its other lines are skipped
-    bool complete;  // all 32 lines read; handed on unless the next line repeats the last
+    bool complete;  // all 32 lines read; handed on unless the next lines repeat its own
     int linesRead;
     int port;
     // A line ahead of the one expected: the next line tells a swap from a gap.
     LineNumber aheadLine;  // 0 when there is none
     long long aheadOffset;
+    // A line 010 before a line 000: swapped with it, or left over alone.
+    LineNumber loneLine;  // 0 when there is none
+    // Lines of the complete block repeated after it, from line repeatLine.
+    LineNumber repeatLine;  // 0 when there are none
+    long long repeatFirst;
+    long long repeatLast;
 };
 
 void StartParser(DumpParser& parser, const ParserEvents& events);
 // One line without its line end (a CR before it is ignored too).
 void ParseLine(DumpParser& parser, const char* text, std::size_t length, LineNumber number);
-// A line longer than kMaxLineLength, of which the reader kept no text.
+// A line longer than kMaxLineLength, of which the reader kept no text: an
+// error of its own, as any stray line, which leaves a block in progress whole.
 void RejectLongLine(DumpParser& parser, LineNumber number);
 // The end of one input: a block in progress there is cut short.
 void FinishInput(DumpParser& parser);

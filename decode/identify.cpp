@@ -13,7 +13,8 @@ unsigned long long Words(const unsigned char* block, int first, int count)
     return value;
 }
 
-// Word 106: valid when bits 15:14 are 01.
+// Word 106: valid when bits 15:14 are 01. A logical size of 0 words is
+// none: the default of 512 bytes holds.
 void DecodeSectorSizes(const unsigned char* block, IdentifyInfo& info)
 {
     const unsigned sizes = Word(block, 106);
@@ -22,14 +23,32 @@ void DecodeSectorSizes(const unsigned char* block, IdentifyInfo& info)
     if ((sizes & 0xC000) != 0x4000) {
         return;
     }
-    if (Bit(sizes, 12)) {
+    if (Bit(sizes, 12) && Words(block, 117, 2) != 0) {
         // Words 117-118: the logical sector size in words.
-        info.logicalSectorSize = static_cast<unsigned>(2 * Words(block, 117, 2));
+        info.logicalSectorSize = 2 * Words(block, 117, 2);
     }
     info.physicalSectorSize = info.logicalSectorSize;
     if (Bit(sizes, 13)) {
         info.physicalSectorSize <<= (sizes & 0x0F);
     }
+}
+
+// The sectors the capacity counts: the 48-bit count (all ones or 0 is none),
+// else the 28-bit one, else, as hdparm falls back, the current CHS capacity
+// (words 57-58, valid with word 53 bit 0), else cylinders times heads times
+// sectors a track (words 1, 3, 6).
+unsigned long long AddressableSectors(const unsigned char* block, const IdentifyInfo& info)
+{
+    if (info.lba48Sectors != 0) {
+        return info.lba48Sectors;
+    }
+    if (info.lba28Sectors != 0) {
+        return info.lba28Sectors;
+    }
+    if (Bit(Word(block, 53), 0) && Words(block, 57, 2) != 0) {
+        return Words(block, 57, 2);
+    }
+    return static_cast<unsigned long long>(Word(block, 1)) * Word(block, 3) * Word(block, 6);
 }
 
 void DecodeFeatures(const unsigned char* block, IdentifyInfo& info)
@@ -98,11 +117,14 @@ void DecodeIdentify(const unsigned char* block, IdentifyInfo& info)
 
     info.lba28Sectors = Words(block, 60, 2);
     DecodeFeatures(block, info);
-    if (info.lba48.supported) {
+    // 48 bits: word 103 is zero in any count a drive can hold.
+    if (info.lba48.supported && Word(block, 103) == 0) {
         info.lba48Sectors = Words(block, 100, 4);
     }
     DecodeSectorSizes(block, info);
-    info.capacityBytes = (info.lba48.supported ? info.lba48Sectors : info.lba28Sectors) * info.logicalSectorSize;
+    const unsigned long long sectors = AddressableSectors(block, info);
+    // 0 when not reported, never a product that wrapped.
+    info.capacityBytes = sectors <= ~0ULL / info.logicalSectorSize ? sectors * info.logicalSectorSize : 0;
 
     const unsigned rotation = Word(block, 217);
     if (rotation == 1 || (rotation >= 0x0401 && rotation <= 0xFFFE)) {

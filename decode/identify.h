@@ -14,10 +14,10 @@ constexpr int kNotReported = -1;
 struct IdentifyInfo {
     DeviceStrings strings;  // padding (blanks, NULs) trimmed
     unsigned long long lba28Sectors;
-    unsigned long long lba48Sectors;  // valid when lba48.supported
-    unsigned logicalSectorSize;
-    unsigned physicalSectorSize;
-    unsigned long long capacityBytes;
+    unsigned long long lba48Sectors;  // 0 when not reported
+    unsigned long long logicalSectorSize;
+    unsigned long long physicalSectorSize;
+    unsigned long long capacityBytes;  // 0 when not reported
     int rotationRate;      // rpm, 1 for solid state, or kNotReported
     int formFactor;        // word 168's code, 0 when not reported
     unsigned majorVersions;     // word 80: bit n for version n; 0 when not reported

@@ -40,6 +40,16 @@ void ParseSplitLine(SplitLine& line, DumpParser& parser, LineNumber number)
     line = SplitLine{};
 }
 
+// The first line end at or after `at`: a LF, a CR (alone, as old Macs end
+// lines, or before its LF); nullptr when there is none before `end`.
+const char* LineEnd(const char* at, const char* end)
+{
+    const char* newline = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
+    const char* before = newline != nullptr ? newline : end;
+    const char* cr = static_cast<const char*>(std::memchr(at, '\r', static_cast<std::size_t>(before - at)));
+    return cr != nullptr ? cr : newline;
+}
+
 }  // namespace
 
 LineNumber ParseInput(TextInput& input, DumpParser& parser)
@@ -48,12 +58,14 @@ LineNumber ParseInput(TextInput& input, DumpParser& parser)
     static SplitLine split;
     split = SplitLine{};
     bool splitting = false;
+    bool afterCr = false;  // the last chunk ended in a CR: a LF first in this one ends the same line
     LineNumber number = 0;
     for (std::size_t size; (size = ReadText(input, chunk)) > 0;) {
-        const char* at = chunk;
+        const char* at = chunk + (afterCr && chunk[0] == '\n' ? 1 : 0);
         const char* const end = chunk + size;
+        afterCr = false;
         while (at < end) {
-            const char* newline = static_cast<const char*>(std::memchr(at, '\n', static_cast<std::size_t>(end - at)));
+            const char* newline = LineEnd(at, end);
             const std::size_t length = static_cast<std::size_t>((newline != nullptr ? newline : end) - at);
             if (newline == nullptr || splitting) {
                 Append(split, at, length);
@@ -70,6 +82,10 @@ LineNumber ParseInput(TextInput& input, DumpParser& parser)
                 ParseLine(parser, at, length, number);
             }
             at = newline + 1;
+            if (*newline == '\r' && at < end && *at == '\n') {
+                ++at;
+            }
+            afterCr = *newline == '\r' && at == end;
         }
     }
     if (splitting) {

@@ -1,5 +1,5 @@
 // Cuts an input's text into numbered lines for the dump parser: lines of any
-// length, any bytes in them (a NUL too); LF or CR LF ends.
+// length, any bytes in them (a NUL too); LF, CR LF or CR alone ends.
 #pragma once
 
 #include "dump_parser.h"

@@ -1,6 +1,7 @@
 #include "json_report.h"
 
 #include "json_writer.h"
+#include "report_output.h"
 #include "report_terms.h"
 
 #include <cstdio>
@@ -40,6 +41,28 @@ void Field(const char* key, bool value)
 {
     JsonKey(key);
     JsonBool(value);
+}
+
+// A count, null when it is 0: not reported.
+void Count(const char* key, unsigned long long value)
+{
+    JsonKey(key);
+    if (value != 0) {
+        JsonUnsigned(value);
+    } else {
+        JsonNull();
+    }
+}
+
+// Bytes in `unit`s, to one decimal; null when not reported.
+void Size(const char* key, unsigned long long bytes, double unit)
+{
+    JsonKey(key);
+    if (bytes != 0) {
+        JsonOneDecimal(static_cast<double>(bytes) / unit);
+    } else {
+        JsonNull();
+    }
 }
 
 // The bits of `bits` from `first` to `last`, each as its number plus `offset`.
@@ -110,20 +133,12 @@ void PrintIdentify(const IdentifyInfo& info)
     PrintStrings(info.strings);
     JsonKey("lba28_sectors");
     JsonUnsigned(info.lba28Sectors);
-    JsonKey("lba48_sectors");
-    if (info.lba48.supported) {
-        JsonUnsigned(info.lba48Sectors);
-    } else {
-        JsonNull();
-    }
-    Field("logical_sector_size", static_cast<long long>(info.logicalSectorSize));
-    Field("physical_sector_size", static_cast<long long>(info.physicalSectorSize));
-    JsonKey("capacity_bytes");
-    JsonUnsigned(info.capacityBytes);
-    JsonKey("capacity_gb");
-    JsonOneDecimal(static_cast<double>(info.capacityBytes) / 1e9);
-    JsonKey("capacity_gib");
-    JsonOneDecimal(static_cast<double>(info.capacityBytes) / (1024.0 * 1024.0 * 1024.0));
+    Count("lba48_sectors", info.lba48Sectors);
+    Count("logical_sector_size", info.logicalSectorSize);
+    Count("physical_sector_size", info.physicalSectorSize);
+    Count("capacity_bytes", info.capacityBytes);
+    Size("capacity_gb", info.capacityBytes, 1e9);
+    Size("capacity_gib", info.capacityBytes, 1024.0 * 1024.0 * 1024.0);
     const Term rotation = RotationTerm(info.rotationRate);
     if (rotation.text == nullptr) {
         Field("rotation_rate", static_cast<long long>(info.rotationRate));
@@ -207,7 +222,12 @@ void PrintError(const KeptError& error)
 {
     JsonOpenObject();
     Field("source", error.source);
-    Field("line", error.line);
+    JsonKey("line");
+    if (error.line > 0) {
+        JsonNumber(error.line);
+    } else {
+        JsonNull();  // about the input as a whole
+    }
     Field("message", error.message);
     JsonClose();
 }
@@ -282,6 +302,6 @@ JsonLeftOut FinishJson()
         JsonClose();
     }
     JsonClose();
-    std::putchar('\n');
+    OutChar('\n');
     return leftOut;
 }

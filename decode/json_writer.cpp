@@ -1,6 +1,8 @@
 #include "json_writer.h"
 
-#include <cstdio>
+#include "report_output.h"
+#include "utf8.h"
+
 
 namespace {
 
@@ -28,12 +30,12 @@ void BeginItem()
     }
     Container& container = stack[depth - 1];
     if (!container.empty) {
-        std::putchar(',');
+        OutChar(',');
     }
     if (container.itemPerLine) {
-        std::putchar('\n');
+        OutChar('\n');
     } else if (!container.empty) {
-        std::putchar(' ');
+        OutChar(' ');
     }
     container.empty = false;
 }
@@ -41,41 +43,24 @@ void BeginItem()
 void Open(char open, char close, bool itemPerLine)
 {
     BeginItem();
-    std::putchar(open);
+    OutChar(open);
     if (depth < kMaxDepth) {
         stack[depth++] = Container{close, itemPerLine, true};
     }
 }
 
-// The length of the valid UTF-8 sequence at `text` (no overlong form, no
-// surrogate, nothing past U+10FFFF), or 0 when there is none.
-int Utf8Length(const unsigned char* text)
-{
-    const unsigned lead = text[0];
-    int length = 0;
-    unsigned least = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        least = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        least = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        least = 0x10000;
-    } else {
-        return 0;
-    }
-    unsigned code = lead & (0x7Fu >> length);
-    for (int i = 1; i < length; ++i) {
-        // The terminating NUL fails this test too.
-        if ((text[i] & 0xC0) != 0x80) {
-            return 0;
+// The ASCII bytes a JSON string holds as they are: no control, quote or
+// backslash.
+struct PlainAscii {
+    int value[128];
+    constexpr PlainAscii() : value()
+    {
+        for (int c = 0x20; c < 0x7F; ++c) {
+            value[c] = c != '"' && c != '\\';
         }
-        code = code << 6 | (text[i] & 0x3F);
     }
-    return code >= least && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF) ? length : 0;
-}
+};
+constexpr PlainAscii kPlainAscii;
 
 }  // namespace
 
@@ -96,15 +81,15 @@ void JsonClose()
     }
     const Container& container = stack[--depth];
     if (container.itemPerLine && !container.empty) {
-        std::putchar('\n');
+        OutChar('\n');
     }
-    std::putchar(container.close);
+    OutChar(container.close);
 }
 
 void JsonKey(const char* key)
 {
     JsonString(key);
-    std::fputs(": ", stdout);
+    OutText(": ");
     afterKey = true;
 }
 
@@ -115,55 +100,58 @@ void JsonString(const char* text)
         return;
     }
     BeginItem();
-    std::putchar('"');
+    OutChar('"');
     const unsigned char* at = reinterpret_cast<const unsigned char*>(text);
     while (*at != '\0') {
         // The bytes that pass as they are, written in one go.
         const unsigned char* plain = at;
+        unsigned code = 0;
         for (int length = 1; length > 0; at += length) {
-            const unsigned char c = *at;
-            length = c >= 0x80 ? Utf8Length(at) : c >= 0x20 && c != 0x7F && c != '"' && c != '\\' ? 1 : 0;
+            while (*at < 0x80 && kPlainAscii.value[*at] != 0) {
+                ++at;
+            }
+            length = *at >= 0x80 ? Utf8Sequence(at, code) : 0;
         }
-        std::fwrite(plain, 1, static_cast<std::size_t>(at - plain), stdout);
+        OutBytes(reinterpret_cast<const char*>(plain), static_cast<std::size_t>(at - plain));
         const unsigned char c = *at;
         if (c == '"' || c == '\\') {
-            std::printf("\\%c", c);
+            OutFormat("\\%c", c);
         } else if (c >= 0x80) {
-            std::printf("\\ufffd");
+            OutFormat("\\ufffd");
         } else if (c != '\0') {
-            std::printf("\\u%04x", c);
+            OutFormat("\\u%04x", c);
         }
         at += c != '\0';
     }
-    std::putchar('"');
+    OutChar('"');
 }
 
 void JsonNumber(long long value)
 {
     BeginItem();
-    std::printf("%lld", value);
+    OutNumber(value);
 }
 
 void JsonUnsigned(unsigned long long value)
 {
     BeginItem();
-    std::printf("%llu", value);
+    OutUnsigned(value);
 }
 
 void JsonOneDecimal(double value)
 {
     BeginItem();
-    std::printf("%.1f", value);
+    OutFormat("%.1f", value);
 }
 
 void JsonBool(bool value)
 {
     BeginItem();
-    std::fputs(value ? "true" : "false", stdout);
+    OutText(value ? "true" : "false");
 }
 
 void JsonNull()
 {
     BeginItem();
-    std::fputs("null", stdout);
+    OutText("null");
 }

@@ -5,11 +5,15 @@
 #include "dump_parser.h"
 #include "input_lines.h"
 #include "json_report.h"
+#include "report_output.h"
+#include "shown_text.h"
 #include "source_name.h"
 #include "text_input.h"
 #include "text_report.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #ifdef _WIN32
 #include <fcntl.h>
@@ -25,18 +29,31 @@ const char kUsage[] =
 
 struct Run {
     bool json;
-    const char* source;
+    const char* source;       // the input's name in the JSON, UTF-8
+    const char* shownSource;  // and on stderr and in the text report
     bool anyError;
+    bool reportPending;  // on stdout, not yet flushed
 };
+
+// Errors are held on stderr until a block or failure goes to stdout, and
+// that until the next error: a terminal shows both in their order, with a
+// write for each change rather than for each line.
+void BeginReport(Run& run)
+{
+    std::fflush(stderr);
+    run.reportPending = true;
+}
 
 void OnBlock(void* context, const ParsedBlock& block)
 {
     Run& run = *static_cast<Run*>(context);
     static DecodedBlock decoded;  // large: kept off the stack
-    DecodeBlock(block, run.source, decoded);
+    BeginReport(run);
     if (run.json) {
+        DecodeBlock(block, run.source, decoded);
         AddJsonBlock(decoded);
     } else {
+        DecodeBlock(block, run.shownSource, decoded);
         PrintTextBlock(decoded);
     }
 }
@@ -47,18 +64,22 @@ void OnFailure(void* context, const FailureLine& failure)
     if (run.json) {
         AddJsonFailure(run.source, failure);
     } else {
-        PrintTextFailure(run.source, failure);
+        BeginReport(run);
+        PrintTextFailure(run.shownSource, failure);
     }
 }
 
 void ReportError(Run& run, LineNumber line, const char* message)
 {
     run.anyError = true;
-    std::fflush(stdout);
+    if (run.reportPending) {
+        OutFlush();
+        run.reportPending = false;
+    }
     if (line > 0) {
-        std::fprintf(stderr, "portdump-decode: %s:%lld: %s\n", run.source, line, message);
+        std::fprintf(stderr, "portdump-decode: %s:%lld: %s\n", run.shownSource, line, message);
     } else {
-        std::fprintf(stderr, "portdump-decode: %s: %s\n", run.source, message);
+        std::fprintf(stderr, "portdump-decode: %s: %s\n", run.shownSource, message);
     }
     if (run.json) {
         AddJsonError(run.source, line, message);
@@ -70,10 +91,18 @@ void OnError(void* context, LineNumber line, LineNumber, const char* message)
     ReportError(*static_cast<Run*>(context), line, message);
 }
 
+// Before a read, which may wait for a pipe or a person at a terminal: the
+// report so far is seen first.
+void ShowReportSoFar()
+{
+    OutFlush();
+    std::fflush(stderr);
+}
+
 void DecodeInput(Run& run, std::FILE* file)
 {
     static TextInput input;  // large: kept off the stack
-    StartTextInput(input, file);
+    StartTextInput(input, file, ShowReportSoFar);
     DumpParser parser;
     StartParser(parser, ParserEvents{&run, OnBlock, OnFailure, OnError});
     const LineNumber lines = ParseInput(input, parser);
@@ -83,31 +112,77 @@ void DecodeInput(Run& run, std::FILE* file)
     FinishInput(parser);
 }
 
-// Everything written reached its file: a full disk or a closed pipe is no
-// success.
-bool OutputWritten()
+void OpenAndDecode(Run& run, const char* name)
 {
-    const bool flushed = std::fflush(stdout) == 0 && !std::ferror(stdout);
-    return std::fclose(stdout) == 0 && flushed;
+    if (std::strcmp(name, "-") == 0) {
+        DecodeInput(run, stdin);
+        return;
+    }
+    std::FILE* input = OpenSource(name);
+    if (input == nullptr) {
+        char message[kMaxMessage];
+        std::snprintf(message, sizeof message, "cannot open: %s", std::strerror(errno));
+        ReportError(run, 0, message);
+        return;
+    }
+    DecodeInput(run, input);
+    std::fclose(input);
 }
 
-}  // namespace
-
-int main(int argc, char* argv[])
+void DecodeSource(Run& run, const char* name)
 {
-    Run run{false, "-", false};
+    char* shown = ShownName(name);
+    run.source = name;
+    run.shownSource = shown != nullptr ? shown : "?";
+    OpenAndDecode(run, name);
+    std::free(shown);
+}
+
+// What the JSON lists of each kind, when it could not list all.
+void ReportLeftOut(const JsonLeftOut& leftOut)
+{
+    std::fprintf(stderr, "portdump-decode: the JSON lists ");
+    if (leftOut.failures > 0) {
+        std::fprintf(stderr, "%d of %lld failures", kMaxJsonListed, kMaxJsonListed + leftOut.failures);
+    }
+    if (leftOut.failures > 0 && leftOut.errors > 0) {
+        std::fprintf(stderr, " and ");
+    }
+    if (leftOut.errors > 0) {
+        std::fprintf(stderr, "%d of %lld errors", kMaxJsonListed, kMaxJsonListed + leftOut.errors);
+    }
+    std::fprintf(stderr, " (see \"not_listed\")\n");
+}
+
+// Everything written reached its file: a full disk or a closed pipe is no
+// success, and says so.
+bool OutputWritten()
+{
+    const bool flushed = OutFlush() && !std::ferror(stdout);
+    if (std::fclose(stdout) != 0 || !flushed) {
+        std::fprintf(stderr, "portdump-decode: cannot write the report to standard output\n");
+        return false;
+    }
+    return true;
+}
+
+int DecodeSources(int argc, char* argv[])
+{
+    Run run{false, "-", "-", false, false};
     int first = 1;
     for (; first < argc && argv[first][0] == '-' && argv[first][1] != '\0'; ++first) {
         if (std::strcmp(argv[first], "--json") == 0) {
             run.json = true;
         } else if (std::strcmp(argv[first], "--help") == 0) {
-            std::fputs(kUsage, stdout);
-            return 0;
+            OutText(kUsage);
+            return OutputWritten() ? 0 : 1;
         } else if (std::strcmp(argv[first], "--") == 0) {
             ++first;
             break;
         } else {
-            std::fprintf(stderr, "portdump-decode: unknown option %s\n%s", argv[first], kUsage);
+            char* shown = ShownName(argv[first]);
+            std::fprintf(stderr, "portdump-decode: unknown option %s\n%s", shown != nullptr ? shown : "", kUsage);
+            std::free(shown);
             return 2;
         }
     }
@@ -119,36 +194,45 @@ int main(int argc, char* argv[])
     if (run.json) {
         StartJson();
     }
-    static char* const kStandardInput[] = {const_cast<char*>("-")};
-    char* const* sources = first < argc ? argv + first : kStandardInput;
-    const int count = first < argc ? argc - first : 1;
-    for (int i = 0; i < count; ++i) {
-        run.source = run.json ? JsonSourceName(sources[i]) : sources[i];
-        const bool standardInput = std::strcmp(sources[i], "-") == 0;
-        std::FILE* input = standardInput ? stdin : std::fopen(sources[i], "rb");
-        if (input == nullptr) {
-            ReportError(run, 0, "cannot open");
-            continue;
-        }
-        DecodeInput(run, input);
-        if (!standardInput) {
-            std::fclose(input);
-        }
+    if (first == argc) {
+        DecodeSource(run, "-");
+    }
+    for (int i = first; i < argc; ++i) {
+        DecodeSource(run, argv[i]);
     }
     bool whole = true;
     if (run.json) {
         const JsonLeftOut leftOut = FinishJson();
         if (leftOut.failures + leftOut.errors > 0) {
-            std::fprintf(stderr,
-                         "portdump-decode: the JSON lists the first %d failures and %d errors; %lld failures and "
-                         "%lld errors more are left out (see \"not_listed\")\n",
-                         kMaxJsonListed, kMaxJsonListed, leftOut.failures, leftOut.errors);
+            ReportLeftOut(leftOut);
             whole = false;
         }
     }
-    if (!OutputWritten()) {
-        std::fprintf(stderr, "portdump-decode: cannot write the report to standard output\n");
-        whole = false;
-    }
+    whole = OutputWritten() && whole;
     return run.anyError || !whole ? 1 : 0;
 }
+
+// Stderr is held until there is a report to show, and shown at the end
+// however the run ends: exit did not flush it under Wine's msvcrt.
+int Decode(int argc, char* argv[])
+{
+    static char errors[1 << 14];
+    std::setvbuf(stderr, errors, _IOFBF, sizeof errors);
+    const int status = DecodeSources(argc, argv);
+    std::fflush(stderr);
+    return status;
+}
+
+}  // namespace
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t* argv[])
+{
+    return Decode(argc, Utf8Arguments(argc, argv));
+}
+#else
+int main(int argc, char* argv[])
+{
+    return Decode(argc, argv);
+}
+#endif

@@ -7,7 +7,8 @@
 namespace {
 
 // Attribute 194 holds the temperature, older drives have it in 190: in the
-// low byte of the raw value, whatever the vendor keeps in the others.
+// low byte of the raw value, whatever the vendor keeps in the others; 0 there
+// is no reading.
 int TemperatureRank(int id)
 {
     return id == 194 ? 2 : id == 190 ? 1 : 0;
@@ -34,7 +35,7 @@ void DecodeSmart(const unsigned char* block, SmartInfo& info)
         for (int byte = 5; byte >= 0; --byte) {
             attribute.raw = attribute.raw << 8 | entry[5 + byte];
         }
-        if (TemperatureRank(attribute.id) > temperatureRank) {
+        if (entry[5] != 0 && TemperatureRank(attribute.id) > temperatureRank) {
             temperatureRank = TemperatureRank(attribute.id);
             info.temperature = entry[5];
         }

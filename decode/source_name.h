@@ -1,7 +1,20 @@
-// The name the JSON report gives an input. Its strings are UTF-8, while on
-// Windows a file name comes in the ANSI code page: there it is converted.
+// An input's name on this system. Inside the program names are UTF-8; they
+// are opened, and shown on the console, as the system has them.
 #pragma once
 
-// The name lives as long as the program; `path` itself when nothing is to
-// convert or the conversion fails.
-const char* JsonSourceName(const char* path);
+#include <cstddef>
+#include <cstdio>
+
+// The named file opened to read as binary; nullptr, with errno set, when it
+// cannot be.
+std::FILE* OpenSource(const char* name);
+
+// Writes the character in `utf8` (`length` bytes of valid UTF-8, not ASCII)
+// as the console can show it, at most 3 bytes for each of `length`; returns
+// the bytes written.
+std::size_t ConsoleCharacter(const unsigned char* utf8, int length, char* out);
+
+#ifdef _WIN32
+// The arguments, which Windows gives in UTF-16, in UTF-8.
+char** Utf8Arguments(int argc, wchar_t** argv);
+#endif

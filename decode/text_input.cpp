@@ -31,25 +31,30 @@ std::size_t PutUtf8(unsigned code, char* out)
     return 4;
 }
 
-// The byte order mark decides; without one the text is taken as UTF-8 (or
-// any ASCII-based code page, such as portdump's own Shift-JIS).
+// The byte order mark decides; without one, text in UTF-16 shows itself by
+// its NULs (every other byte, as ASCII has them), and anything else is taken
+// as UTF-8 (or any ASCII-based code page, such as portdump's own Shift-JIS).
 void ReadByteOrderMark(TextInput& input)
 {
-    input.rawLength = std::fread(input.raw, 1, 2, input.file);
-    const unsigned char* mark = input.raw;
+    const std::size_t length = std::fread(input.raw, 1, 4, input.file);
+    const unsigned char* b = input.raw;
+    std::size_t mark = 0;
     input.encoding = Encoding::Utf8;
-    if (input.rawLength == 2 && mark[0] == 0xFF && mark[1] == 0xFE) {
+    if (length >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
         input.encoding = Encoding::Utf16Le;
-        input.rawLength = 0;
-    } else if (input.rawLength == 2 && mark[0] == 0xFE && mark[1] == 0xFF) {
+        mark = 2;
+    } else if (length >= 2 && b[0] == 0xFE && b[1] == 0xFF) {
         input.encoding = Encoding::Utf16Be;
-        input.rawLength = 0;
-    } else if (input.rawLength == 2 && mark[0] == 0xEF && mark[1] == 0xBB) {
-        input.rawLength += std::fread(input.raw + 2, 1, 1, input.file);
-        if (input.rawLength == 3 && input.raw[2] == 0xBF) {
-            input.rawLength = 0;
-        }
+        mark = 2;
+    } else if (length >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) {
+        mark = 3;
+    } else if (length == 4 && b[0] != 0 && b[1] == 0 && b[2] != 0 && b[3] == 0) {
+        input.encoding = Encoding::Utf16Le;
+    } else if (length == 4 && b[0] == 0 && b[1] != 0 && b[2] == 0 && b[3] != 0) {
+        input.encoding = Encoding::Utf16Be;
     }
+    std::memmove(input.raw, input.raw + mark, length - mark);
+    input.rawLength = length - mark;
 }
 
 // Converts the UTF-16 code units in `raw`; an odd last byte waits for its
@@ -86,9 +91,10 @@ std::size_t ConvertUtf16(TextInput& input, char* out)
 
 }  // namespace
 
-void StartTextInput(TextInput& input, std::FILE* file)
+void StartTextInput(TextInput& input, std::FILE* file, void (*beforeRead)())
 {
     input.file = file;
+    input.beforeRead = beforeRead;
     input.encoding = Encoding::Unknown;
     input.rawLength = 0;
     input.highSurrogate = 0;
@@ -96,6 +102,9 @@ void StartTextInput(TextInput& input, std::FILE* file)
 
 std::size_t ReadText(TextInput& input, char (&text)[kTextChunk])
 {
+    if (input.beforeRead != nullptr) {
+        input.beforeRead();
+    }
     if (input.encoding == Encoding::Unknown) {
         ReadByteOrderMark(input);
     }

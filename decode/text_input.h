@@ -1,6 +1,6 @@
 // An input's bytes as UTF-8 text, whatever Windows saved it as: a UTF-8 byte
 // order mark (Notepad) is dropped, UTF-16 with its byte order mark
-// (PowerShell 5.1's "portdump 0 > dump.txt") converted.
+// (PowerShell 5.1's "portdump 0 > dump.txt") or without one converted.
 #pragma once
 
 #include <cstddef>
@@ -16,9 +16,10 @@ struct TextInput {
     unsigned char raw[kTextChunk];
     std::size_t rawLength;  // UTF-16 bytes read and not yet converted
     unsigned highSurrogate;  // of a pair whose second half is still to come; 0 when none
+    void (*beforeRead)();    // called before each read, which may wait; or nullptr
 };
 
-void StartTextInput(TextInput& input, std::FILE* file);
+void StartTextInput(TextInput& input, std::FILE* file, void (*beforeRead)() = nullptr);
 // Up to kTextChunk bytes of the text into `text`; 0 at the end of the input
 // or on a read error (ferror tells).
 std::size_t ReadText(TextInput& input, char (&text)[kTextChunk]);

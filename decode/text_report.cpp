@@ -1,8 +1,9 @@
 #include "text_report.h"
 
+#include "report_output.h"
 #include "report_terms.h"
+#include "shown_text.h"
 
-#include <cstdio>
 
 namespace {
 
@@ -16,44 +17,40 @@ constexpr int kLabelWidth = 20;
 
 void Label(const char* label)
 {
-    std::printf("  %-*s", kLabelWidth, label);
+    OutText("  ");
+    OutPadded(label, kLabelWidth);
 }
 
-// Writes `text` with the bytes a terminal would act on as \xNN: control
-// bytes, and in an ATA string (ASCII by definition) any byte outside ASCII.
+// Text from the input, shown: nothing in it acts on the terminal.
 void PrintShown(const char* text, bool ascii)
 {
-    for (; *text != '\0'; ++text) {
-        const unsigned char c = static_cast<unsigned char>(*text);
-        if (c < 0x20 || c == 0x7F || (ascii && c > 0x7F)) {
-            std::printf("\\x%02x", c);
-        } else {
-            std::putchar(c);
-        }
-    }
+    char shown[kMaxPath * kShownBytesPerByte + 1];  // the longest text a block or failure holds
+    OutBytes(shown, ShowText(text, ascii, shown));
 }
 
 void PrintAtaString(const char* label, const char* text)
 {
     Label(label);
     PrintShown(text, true);
-    std::printf("\n");
+    OutChar('\n');
 }
 
 void PrintHeading(const DecodedBlock& block)
 {
-    std::printf("== ");
-    PrintShown(block.source, false);
+    OutFormat("== %s", block.source);
     if (block.port != kNoPort) {
-        std::printf(", port %d", block.port);
+        OutFormat(", port %d", block.port);
     }
-    std::printf(" (line %lld): %s, checksum %s\n", block.line, KindTerm(block.kind.kind).text,
+    OutFormat(" (line %lld): %s, checksum %s\n", block.line, KindTerm(block.kind.kind).text,
                 ChecksumTerm(block.kind.checksum).text);
 }
 
 void PrintFeature(const char* name, Feature feature)
 {
-    std::printf("    %-*s%-11s%s\n", kLabelWidth - 2, name, YesNo(feature.supported), YesNo(feature.enabled));
+    OutText("    ");
+    OutPadded(name, kLabelWidth - 2);
+    OutPadded(YesNo(feature.supported), 11);
+    OutLine(YesNo(feature.enabled));
 }
 
 void PrintVersions(const IdentifyInfo& info)
@@ -63,30 +60,30 @@ void PrintVersions(const IdentifyInfo& info)
     for (int bit = 1; bit < 16; ++bit) {
         const char* name = MajorVersionName(bit);
         if ((info.majorVersions >> bit & 1) != 0 && name != nullptr) {
-            std::printf("%s%s", any ? ", " : "", name);
+            OutFormat("%s%s", any ? ", " : "", name);
             any = true;
         }
     }
-    std::printf("%s\n", any ? "" : "not reported");
+    OutLine(any ? "" : "not reported");
 
     Label("Transport");
-    std::printf("%s", TransportTerm(info.transport).text);
+    OutText(TransportTerm(info.transport).text);
     for (int bit = 0; info.transport == 1 && bit < 12; ++bit) {
         const char* name = SerialTransportName(bit);
         if ((info.transportVersions >> bit & 1) != 0 && name != nullptr) {
-            std::printf(", %s", name);
+            OutFormat(", %s", name);
         }
     }
-    std::printf("\n");
+    OutChar('\n');
 
     static const char* const kSpeeds[] = {"1.5", "3.0", "6.0"};
     Label("SATA signalling");
     for (int gen = 0; gen < 3; ++gen) {
         if ((info.sataGenerations >> gen & 1) != 0) {
-            std::printf("Gen%d (%s Gb/s)  ", gen + 1, kSpeeds[gen]);
+            OutFormat("Gen%d (%s Gb/s)  ", gen + 1, kSpeeds[gen]);
         }
     }
-    std::printf("%s\n", info.sataGenerations == 0 ? "not reported" : "");
+    OutLine(info.sataGenerations == 0 ? "not reported" : "");
 }
 
 void PrintStrings(const DeviceStrings& strings)
@@ -102,53 +99,58 @@ void PrintPacket(const PacketInfo& info)
     Label("Device type");
     const char* type = PacketDeviceTypeName(info.deviceType);
     if (type != nullptr) {
-        std::printf("%s\n", type);
+        OutLine(type);
     } else {
-        std::printf("other (type %02xh)\n", info.deviceType);
+        OutFormat("other (type %02xh)\n", info.deviceType);
     }
     Label("Removable media");
-    std::printf("%s\n", YesNo(info.removable));
+    OutLine(YesNo(info.removable));
 }
 
 void PrintIdentify(const IdentifyInfo& info)
 {
     PrintStrings(info.strings);
     Label("Capacity");
-    std::printf("%llu bytes = %.1f GB = %.1f GiB\n", info.capacityBytes, static_cast<double>(info.capacityBytes) / 1e9,
-                static_cast<double>(info.capacityBytes) / (1024.0 * 1024.0 * 1024.0));
-    Label("Sectors");
-    if (info.lba48.supported) {
-        std::printf("%llu (48-bit), ", info.lba48Sectors);
+    if (info.capacityBytes == 0) {
+        OutText("not reported\n");
+    } else {
+        OutFormat("%llu bytes = %.1f GB = %.1f GiB\n", info.capacityBytes,
+                    static_cast<double>(info.capacityBytes) / 1e9,
+                    static_cast<double>(info.capacityBytes) / (1024.0 * 1024.0 * 1024.0));
     }
-    std::printf("%llu (28-bit)\n", info.lba28Sectors);
+    Label("Sectors");
+    if (info.lba48Sectors != 0) {
+        OutFormat("%llu (48-bit), ", info.lba48Sectors);
+    }
+    OutFormat("%llu (28-bit)\n", info.lba28Sectors);
     Label("Sector size");
-    std::printf("%u bytes logical, %u bytes physical\n", info.logicalSectorSize, info.physicalSectorSize);
+    OutFormat("%llu bytes logical, %llu bytes physical\n", info.logicalSectorSize, info.physicalSectorSize);
     Label("Rotation");
     const Term rotation = RotationTerm(info.rotationRate);
     if (rotation.text == nullptr) {
-        std::printf("%d rpm\n", info.rotationRate);
+        OutFormat("%d rpm\n", info.rotationRate);
     } else {
-        std::printf("%s\n", rotation.text);
+        OutLine(rotation.text);
     }
     Label("Form factor");
     const char* formFactor = FormFactorName(info.formFactor);
-    std::printf("%s\n", formFactor != nullptr ? formFactor : "not reported");
+    OutLine(formFactor != nullptr ? formFactor : "not reported");
     PrintVersions(info);
     Label("NCQ");
     if (info.ncqQueueDepth == kNotReported) {
-        std::printf("not supported\n");
+        OutText("not supported\n");
     } else {
-        std::printf("queue depth %d\n", info.ncqQueueDepth);
+        OutFormat("queue depth %d\n", info.ncqQueueDepth);
     }
     Label("World wide name");
-    std::printf("%s\n", info.wwn[0] != '\0' ? info.wwn : "none");
+    OutLine(info.wwn[0] != '\0' ? info.wwn : "none");
     Label("Feature set");
-    std::printf("%-11s%s\n", "supported", "enabled");
+    OutFormat("%-11s%s\n", "supported", "enabled");
     for (int i = 0; i < kFeatureTermCount; ++i) {
         const FeatureTerm& term = kFeatureTerms[i];
         PrintFeature(term.name.text, info.*term.feature);
         if (term.feature == &IdentifyInfo::security) {
-            std::printf("    %-*s%s, %s\n", kLabelWidth - 2, "", info.securityLocked ? "locked" : "not locked",
+            OutFormat("    %-*s%s, %s\n", kLabelWidth - 2, "", info.securityLocked ? "locked" : "not locked",
                         info.securityFrozen ? "frozen" : "not frozen");
         }
     }
@@ -157,22 +159,22 @@ void PrintIdentify(const IdentifyInfo& info)
 void PrintSmart(const SmartInfo& info)
 {
     Label("Offline collection");
-    std::printf("0x%02x: %s\n", info.offlineCollectionStatus, OfflineCollectionText(info.offlineCollectionStatus));
+    OutFormat("0x%02x: %s\n", info.offlineCollectionStatus, OfflineCollectionText(info.offlineCollectionStatus));
     Label("Self-test");
-    std::printf("0x%02x: %s\n", info.selfTestStatus, SelfTestText(info.selfTestStatus));
+    OutFormat("0x%02x: %s\n", info.selfTestStatus, SelfTestText(info.selfTestStatus));
     Label("Temperature");
     if (info.temperature != 0) {
-        std::printf("%d degrees Celsius\n", info.temperature);
+        OutFormat("%d degrees Celsius\n", info.temperature);
     } else {
-        std::printf("not reported\n");
+        OutText("not reported\n");
     }
     Label("Thresholds");
-    std::printf("not in this block (SMART READ THRESHOLDS answers them)\n");
-    std::printf("  %3s  %-*s %6s %7s %5s  %s\n", "ID", kAttributeNameWidth, "Name", "Flags", "Current", "Worst", "Raw");
+    OutText("not in this block (SMART READ THRESHOLDS answers them)\n");
+    OutFormat("  %3s  %-*s %6s %7s %5s  %s\n", "ID", kAttributeNameWidth, "Name", "Flags", "Current", "Worst", "Raw");
     for (int i = 0; i < info.attributeCount; ++i) {
         const SmartAttribute& attribute = info.attributes[i];
         const char* name = AttributeName(attribute.id);
-        std::printf("  %3d  %-*s 0x%04x %7d %5d  %llu\n", attribute.id, kAttributeNameWidth,
+        OutFormat("  %3d  %-*s 0x%04x %7d %5d  %llu\n", attribute.id, kAttributeNameWidth,
                     name != nullptr ? name : "(vendor specific)",
                     attribute.flags, attribute.current, attribute.worst, attribute.raw);
     }
@@ -181,7 +183,7 @@ void PrintSmart(const SmartInfo& info)
 void PrintReason(const char* reason)
 {
     Label("Why");
-    std::printf("%s\n", reason);
+    OutLine(reason);
 }
 
 }  // namespace
@@ -190,24 +192,22 @@ void PrintTextBlock(const DecodedBlock& block)
 {
     PrintHeading(block);
     PrintBlockBody(block, BlockPrinters{PrintIdentify, PrintPacket, PrintSmart, PrintReason});
-    std::printf("\n");
+    OutChar('\n');
 }
 
 void PrintTextFailure(const char* source, const FailureLine& failure)
 {
-    std::printf("== ");
-    PrintShown(source, false);
-    std::printf(" (line %lld): ", failure.line);
-    std::printf("%s", StepTerm(failure.step).text);
+    OutFormat("== %s (line %lld): ", source, failure.line);
+    OutText(StepTerm(failure.step).text);
     if (failure.step == FailedStep::CreateFile) {
-        std::printf("(");
+        OutText("(");
         PrintShown(failure.path, false);
-        std::printf(")");
+        OutText(")");
     }
     if (failure.step != FailedStep::Usage) {
-        std::printf(" failed, error %lld", failure.error);
+        OutFormat(" failed, error %lld", failure.error);
     }
-    std::printf("\n");
+    OutChar('\n');
     Label("Meaning");
-    std::printf("%s\n\n", FailureMeaning(failure));
+    OutFormat("%s\n\n", FailureMeaning(failure));
 }

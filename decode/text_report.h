@@ -3,5 +3,6 @@
 
 #include "decoded.h"
 
+// The source names come shown already (see ShownName).
 void PrintTextBlock(const DecodedBlock& block);
 void PrintTextFailure(const char* source, const FailureLine& failure);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sys/wait.h>
 
 namespace {
@@ -57,16 +59,38 @@ TEST(DecodeInput, WindowsFilesDecodeAsThePlainText)
     EXPECT_EQ(bom.status, 0);
     EXPECT_EQ(bom.out, plain.out);
 
-    // A byte order mark only counts at the start of the input.
-    const ProgramRun late = RunProgram(kDecoder, {}, dump + "\xef\xbb\xbf\n");
-    EXPECT_EQ(late.err, "portdump-decode: -:35: not a line of portdump's output\n");
+}
+
+// What Windows tools and old editors make of a saved dump: each decodes as
+// the plain text does, with the same line numbers.
+TEST(DecodeInput, Issue22SavedAndJoinedFiles)
+{
+    const std::string dump = BlockAsPortdumpOutput("Samsung_SSD_860_EVO_500GB.bin");
+    const std::string plain = RunProgram(kDecoder, {}, dump + dump).out;
+    std::string crOnly = CrLf(dump + dump);
+    crOnly.erase(std::remove(crOnly.begin(), crOnly.end(), '\n'), crOnly.end());
+    const std::string utf16 = Utf16(Widened(CrLf(dump)), true);
+    const std::string inputs[] = {
+        Utf16(Widened(dump + dump), true).substr(2),  // UTF-16LE without its byte order mark
+        Utf16(Widened(dump + dump), false).substr(2),
+        crOnly,
+        dump + dump + "\x1a",                           // copy's ^Z at the end
+        dump + "\xef\xbb\xbf" + dump,                   // cat a.txt b.txt, UTF-8 with marks
+        utf16 + utf16,                                  // the same of UTF-16 files
+    };
+    for (const std::string& input : inputs) {
+        const ProgramRun run = RunProgram(kDecoder, {}, input);
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, plain) << &input - inputs;
+    }
 }
 
 TEST(DecodeInput, ABinaryByteCostsItsLineOnly)
 {
-    // A NUL, a 0x1A (end of file to a text-mode Windows read) and a lone CR.
+    // A NUL and a 0x1A (end of file to a text-mode Windows read).
     const std::string dump = BlockAsPortdumpOutput("ST3160023AS.bin");
-    for (const std::string& bad : {std::string("x\0y", 3), std::string("x\x1ay"), std::string("x\ry")}) {
+    for (const std::string& bad : {std::string("x\0y", 3), std::string("x\x1ay")}) {
         const ProgramRun run = RunProgram(kDecoder, {}, bad + "\n" + dump + bad + "\n" + dump);
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.err, "portdump-decode: -:1: not a line of portdump's output\n"
@@ -154,8 +178,7 @@ TEST(DecodeOutput, JsonSaysWhatItLeavesOut)
     }
     const ProgramRun run = RunProgram(kDecoder, {"--json"}, text);
     EXPECT_EQ(run.status, 1) << "the document is not whole";
-    EXPECT_EQ(run.err, "portdump-decode: the JSON lists the first 256 failures and 256 errors; 44 failures and 0 "
-                       "errors more are left out (see \"not_listed\")\n");
+    EXPECT_EQ(run.err, "portdump-decode: the JSON lists 256 of 300 failures (see \"not_listed\")\n");
     EXPECT_EQ(Count(run.out, "\"step\": \"CreateFile\""), 256u);
     EXPECT_NE(run.out.find("\"path\": \"\\\\\\\\.\\\\Scsi255:\""), std::string::npos);
     const std::string end = "\n], \"errors\": [], \"not_listed\": {\"failures\": 44, \"errors\": 0}}\n";
@@ -199,6 +222,32 @@ TEST(DecodeOutput, JsonStringsAreValidUtf8)
     EXPECT_NE(model.out.find("\"model\": \"A\\u001b\\ufffd\xc3\xa9\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\""),
               std::string::npos)
         << model.out;
+}
+
+TEST(DecodeOutput, Issue22NothingFromTheInputActsOnTheTerminal)
+{
+    // CSI as U+009B and as a raw byte, and a right-to-left override, in a
+    // failure line's path and a drive's model.
+    const std::string failure = "CreateFile(\\\\.\\Scsi\xc2\x9b" "2J\x9b" "2J\xe2\x80\xae" "1:)x GetLastError=2\n";
+    const ProgramRun run = RunProgram(kDecoder, {}, failure + MaxtorWithModel("A\x9b" "2J\xc2\x9b"));
+    EXPECT_NE(run.out.find("CreateFile(\\\\.\\Scsi\\xc2\\x9b2J\\x9b2J\\xe2\\x80\\xae1:) failed"), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("  Model               A\\x9b2J\\xc2\\x9b\n"), std::string::npos) << run.out;
+}
+
+TEST(DecodeOutput, Issue22StderrAndExitStatus)
+{
+    // A file that is not there: named alike with and without --json, and why.
+    const std::string missing = "/nonexistent/d\x1b[2J.txt";
+    const std::string error = "portdump-decode: /nonexistent/d\\x1b[2J.txt: cannot open: No such file or directory\n";
+    EXPECT_EQ(RunProgram(kDecoder, {missing}).err, error);
+    const ProgramRun json = RunProgram(kDecoder, {"--json", missing});
+    EXPECT_EQ(json.err, error);
+    EXPECT_NE(json.out.find("\"line\": null, \"message\": \"cannot open"), std::string::npos) << json.out;
+
+    std::string err;
+    EXPECT_EQ(RunToFullDisk({"--help"}, err), 1);
+    EXPECT_EQ(err, "portdump-decode: cannot write the report to standard output\n");
 }
 
 }  // namespace

@@ -117,7 +117,7 @@ TEST(DecodeProgram, UsageErrorsAndMissingFiles)
 
     run = RunProgram(kDecoder, {"/nonexistent/dump.txt", "-"}, BlockAsPortdumpOutput("ST3160023AS.bin"));
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "portdump-decode: /nonexistent/dump.txt: cannot open\n");
+    EXPECT_EQ(run.err, "portdump-decode: /nonexistent/dump.txt: cannot open: No such file or directory\n");
     EXPECT_NE(run.out.find("== -, port 0 (line 2): IDENTIFY DEVICE"), std::string::npos) << "stdin as -";
 
     run = RunProgram(kDecoder, {}, "");

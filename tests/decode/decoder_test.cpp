@@ -271,4 +271,59 @@ TEST(IdentifyFields, SectorSizesFromWord106)
     EXPECT_EQ(info.capacityBytes, 976773168ull * 4096);
 }
 
+// Blocks whose words contradict themselves or mislead: what each really says.
+TEST(Issue22Decoding, SmartDataWithTheIdentifySignatureByte)
+{
+    ConstructedBlock ssd = SsdSmartBlock();
+    ssd.bytes[510] = 0xA5;  // a vendor's byte; the checksum still holds
+    PutChecksum(ssd);
+    EXPECT_EQ(ClassifyBlock(ssd.bytes).kind, BlockKind::Smart);
+    EXPECT_EQ(ClassifyBlock(ssd.bytes).checksum, Checksum::Correct);
+}
+
+TEST(Issue22Decoding, TemperatureFrom190When194SaysNothing)
+{
+    ConstructedBlock ssd = SsdSmartBlock();
+    ssd.bytes[2 + 12 * 7 + 5] = 0;     // 194's raw low byte
+    ssd.bytes[2 + 12 * 5 + 5] = 0x2f;  // 190: 47 degrees
+    SmartInfo info;
+    DecodeSmart(ssd.bytes, info);
+    EXPECT_EQ(info.temperature, 47);
+}
+
+TEST(Issue22Decoding, CapacityFromCorruptWords)
+{
+    // The Seagate's counts: 312581808 sectors in 48 bits, 268435455 in 28,
+    // and 16514064 (00fbfc10h, words 57-58) by CHS, as hdparm falls back to.
+    const RealBlock real("ST3160023AS.bin");
+    const auto decode = [&](void (*corrupt)(unsigned char*)) {
+        RealBlock block = real;
+        corrupt(block.bytes);
+        IdentifyInfo info;
+        DecodeIdentify(block.bytes, info);
+        return info;
+    };
+    IdentifyInfo info = decode([](unsigned char* b) { std::memset(b + 200, 0xff, 8); });  // words 100-103
+    EXPECT_EQ(info.lba48Sectors, 0u);
+    EXPECT_EQ(info.capacityBytes, 268435455ull * 512);
+    info = decode([](unsigned char* b) {
+        b[213] = 0x50;  // word 106: bit 12, a logical size in words 117-118, which are 0
+        std::memset(b + 234, 0, 4);
+    });
+    EXPECT_EQ(info.logicalSectorSize, 512u);
+    EXPECT_EQ(info.capacityBytes, 312581808ull * 512);
+    info = decode([](unsigned char* b) {
+        std::memset(b + 120, 0, 4);  // words 60-61
+        std::memset(b + 200, 0, 8);
+    });
+    EXPECT_EQ(info.capacityBytes, 16514064ull * 512);
+    info = decode([](unsigned char* b) {
+        std::memset(b + 120, 0, 4);
+        std::memset(b + 200, 0, 8);
+        std::memset(b + 106, 0, 2);  // word 53: no CHS figures,
+        b[2] = b[3] = 0;             // and no cylinders
+    });
+    EXPECT_EQ(info.capacityBytes, 0u) << "not reported";
+}
+
 }  // namespace

@@ -154,10 +154,7 @@ INSTANTIATE_TEST_SUITE_P(
                },
                0, "(column 7)", 1},
         Damage{"CutShortByPortLine", 20, [](const std::string&, const std::vector<std::string>&) { return std::string("Port 7"); },
-               0, "after 18 of its 32 lines", 2},
-        Damage{"NotPortdumpOutput", 3,
-               [](const std::string&, const std::vector<std::string>&) { return std::string("C:\\> portdump 0"); }, 0,
-               "cut short after 1 of", 3}),
+               0, "after 18 of its 32 lines", 2}),
     [](const testing::TestParamInfo<Damage>& info) { return std::string(info.param.name); });
 
 TEST(DumpParser, CutShortAtTheEndAndHeadlessBlocks)
@@ -177,7 +174,7 @@ TEST(DumpParser, CutShortAtTheEndAndHeadlessBlocks)
     parsed = Parse(JoinLines(lines) + DumpText(blocks.second));
     ASSERT_EQ(parsed.errors.size(), 1u);
     EXPECT_EQ(parsed.errors[0].line, 1);
-    EXPECT_EQ(parsed.errors[0].message, "line 000 missing");
+    EXPECT_EQ(parsed.errors[0].message, "lines 000 to 030 missing");
     ASSERT_EQ(parsed.blocks.size(), 1u);
     EXPECT_EQ(parsed.blocks[0].line, 29);
 }
@@ -253,7 +250,7 @@ INSTANTIATE_TEST_SUITE_P(
                   l.erase(l.begin() + 3, l.begin() + 5);
                   return l;
               },
-              4, "line 020 missing"}),
+              4, "lines 020 and 030 missing"}),
     [](const testing::TestParamInfo<Moved>& info) { return std::string(info.param.name); });
 
 TEST(DumpParser, ErrorNumbersAsPortdumpPrintsADword)
@@ -296,5 +293,89 @@ TEST(DumpParser, StrayLinesOutsideBlocksAreErrorsOfTheirOwn)
         EXPECT_EQ(error.blockLine, 0);
     }
 }
+
+
+// Two ports' output as pastes really bring it: the one error each must give
+// (none: ""), and how many of the two blocks still decode, with their bytes.
+struct Paste {
+    const char* name;
+    std::vector<std::string> (*edit)(std::vector<std::string> lines);
+    const char* error;
+    unsigned blocks;
+};
+
+void PrintTo(const Paste& paste, std::ostream* out)
+{
+    *out << paste.name;
+}
+
+class Pastes : public testing::TestWithParam<Paste> {};
+
+TEST_P(Pastes, EachFaultAsItIsAndTheRestDecodes)
+{
+    const Paste& paste = GetParam();
+    const Blocks blocks;
+    const Parsed parsed = Parse(JoinLines(paste.edit(SplitLines(PortText(0, blocks.first) + PortText(1, blocks.second)))));
+    ASSERT_EQ(parsed.errors.size(), paste.error[0] != '\0' ? 1u : 0u) << parsed.errors[0].message;
+    if (!parsed.errors.empty()) {
+        EXPECT_EQ(parsed.errors[0].message, paste.error);
+    }
+    ASSERT_EQ(parsed.blocks.size(), paste.blocks);
+    EXPECT_EQ(std::memcmp(parsed.blocks.back().bytes, blocks.second, kBlockSize), 0);
+    EXPECT_EQ(parsed.blocks.back().port, 1);
+}
+
+// Lines inserted before line `at` (1-based).
+template <int at>
+std::vector<std::string> Insert(std::vector<std::string> lines, std::vector<std::string> inserted)
+{
+    lines.insert(lines.begin() + at - 1, inserted.begin(), inserted.end());
+    return lines;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Issue22, Pastes,
+    testing::Values(
+        Paste{"PagerPromptInsideABlock", [](auto l) { return Insert<12>(l, {"-- More  --"}); },
+              "not a line of portdump's output", 2},
+        Paste{"ShellPromptInsideABlock", [](auto l) { return Insert<40>(l, {"C:\\> portdump 0"}); },
+              "not a line of portdump's output", 2},
+        Paste{"LongLineInsideABlock", [](auto l) { return Insert<20>(l, {std::string(2000, 'x')}); },
+              "line too long for portdump's output", 2},
+        Paste{"NulLedLineInsideABlock", [](auto l) { return Insert<5>(l, {std::string("\0\0 x", 4)}); },
+              "not a line of portdump's output", 2},
+        Paste{"LeftOverLine1f0", [](auto l) { return Insert<36>(l, {l[32]}); }, "block cut short: only its line 1f0", 2},
+        Paste{"LeftOverLine010", [](auto l) { return Insert<36>(l, {l[2]}); }, "block cut short: only its line 010", 2},
+        Paste{"FirstTwoLinesSwappedNotLeftOver", [](auto l) { std::swap(l[1], l[2]); return l; },
+              "lines 000 and 010 out of order", 1},
+        Paste{"LeftOverLine000", [](auto l) { return Insert<36>(l, {l[1]}); },
+              "block cut short after 1 of its 32 lines", 2},
+        Paste{"ByteOrderMarksWhereFilesWereJoined",
+              [](auto l) {
+                  l[34] = "\xef\xbb\xbf" + l[34];
+                  l[35] = " \xef\xbb\xbf\xef\xbb\xbf" + l[35];
+                  return l;
+              },
+              "", 2},
+        Paste{"MailQuotesAndNoBreakSpaces",
+              [](auto l) {
+                  for (std::size_t i = 0; i < l.size(); ++i) {
+                      l[i] = (i % 2 ? "> " : ">> > ") + l[i];
+                      const std::size_t blank = l[i].find(": ");
+                      if (blank != std::string::npos) {
+                          l[i].replace(blank + 1, 1, "\xc2\xa0");
+                      }
+                  }
+                  return l;
+              },
+              "", 2},
+        Paste{"Line1f0Missing", [](auto l) { l.erase(l.begin() + 32); return l; }, "line 1f0 missing", 1},
+        Paste{"Lines020To040Missing", [](auto l) { l.erase(l.begin() + 3, l.begin() + 6); return l; },
+              "lines 020 to 040 missing", 1},
+        Paste{"NoCharacterColumn", [](auto l) { l[11].resize(52); return l; },
+              "no character column in the line at offset 0a0", 1},
+        Paste{"Lines1e0And1f0Repeated", [](auto l) { return Insert<34>(l, {l[31], l[32]}); },
+              "lines 1e0 and 1f0 repeated", 1}),
+    [](const testing::TestParamInfo<Paste>& info) { return std::string(info.param.name); });
 
 }  // namespace

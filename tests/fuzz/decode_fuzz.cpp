@@ -2,7 +2,8 @@
 // each line in a buffer of exactly its length: no crash, no read outside the
 // input, and every block begun by a line labelled 000 either decoded or
 // reported, once. Then the same bytes as a file through the reader, which
-// converts UTF-16 and cuts lines: each line end counted once.
+// converts UTF-16 and cuts lines at LF, CR LF or CR: each line end counted
+// once.
 #include "decoded.h"
 #include "dump_parser.h"
 #include "fuzz_support.h"
@@ -14,15 +15,17 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <vector>
 
 namespace {
 
-// Outcomes per block, by the block's first line; and per line, the block an
-// error on it hit.
+// Outcomes per block, by the block's first line; per line, the block an
+// error on it hit; and the last stray line, an error that hits no block.
 std::map<LineNumber, int> outcomes;
 std::map<LineNumber, LineNumber> hitBlocks;
+LineNumber strayLine;
 
 void OnBlock(void*, const ParsedBlock& block)
 {
@@ -38,18 +41,22 @@ void OnFailure(void*, const FailureLine& failure)
     PrintTextFailure("fuzz", failure);
 }
 
-void OnError(void*, LineNumber line, LineNumber blockLine, const char*)
+void OnError(void*, LineNumber line, LineNumber blockLine, const char* message)
 {
     Require(line >= 0 && blockLine >= 0, "line numbers");
     if (blockLine != 0) {
         ++outcomes[blockLine];
+    } else {
+        strayLine = line;
+    }
+    if (blockLine != 0 && std::strstr(message, "repeated") != nullptr) {
         hitBlocks[line] = blockLine;
     }
 }
 
 bool IsPadding(char c)
 {
-    return c == ' ' || c == '\t' || c == '\r';
+    return c == ' ' || c == '\t' || c == '\r' || c == '\x1a';
 }
 
 // A line whose first item is an offset of zero ("000:") begins a block;
@@ -84,16 +91,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     outcomes.clear();
     hitBlocks.clear();
-    // Each line labelled 000 with the line before it (blank lines aside)
+    strayLine = 0;
+    // Each line labelled 000 with the line before it (blank and stray lines aside)
     // when that one was labelled 000 too, or 0.
     std::map<LineNumber, LineNumber> starts;
     DumpParser parser;
     StartParser(parser, ParserEvents{nullptr, OnBlock, OnFailure, OnError});
     LineNumber number = 0;
-    LineNumber lastStart = 0;  // the last line that was not blank, when labelled 000
+    LineNumber lastStart = 0;  // the last line neither blank nor stray, when labelled 000
     for (std::size_t start = 0; start <= size;) {
         std::size_t end = start;
-        while (end < size && data[end] != '\n') {
+        while (end < size && data[end] != '\n' && data[end] != '\r') {
             ++end;
         }
         if (end == size && start == size) {
@@ -105,16 +113,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (begins) {
             starts[number] = lastStart;
         }
-        if (!std::all_of(line.begin(), line.end(), IsPadding)) {
+        ParseLine(parser, line.data(), line.size(), number);
+        // A stray line stands aside, as a blank one does.
+        if (!std::all_of(line.begin(), line.end(), IsPadding) && strayLine != number) {
             lastStart = begins ? number : 0;
         }
-        ParseLine(parser, line.data(), line.size(), number);
-        start = end + 1;
+        start = end + (end + 1 < size && data[end] == '\r' && data[end + 1] == '\n' ? 2 : 1);
     }
     FinishInput(parser);
     for (const auto& start : starts) {
-        // A 000 line right after another is the repeat of that block's line
-        // 000, reported on it, unless that block was already damaged.
+        // A 000 line right after another may be reported as the repeat of
+        // that block's line 000 (when it holds the same bytes).
         const auto hit = hitBlocks.find(start.first);
         const bool repeat = start.second != 0 && hit != hitBlocks.end() && hit->second == start.second;
         const auto outcome = outcomes.find(start.first);
@@ -134,7 +143,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const LineNumber lines = ParseInput(input, parser);
         FinishInput(parser);
         std::fclose(file);
-        const bool utf16 = size >= 2 && ((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xFE && data[1] == 0xFF));
+        const bool marked = size >= 2 && ((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xFE && data[1] == 0xFF));
+        // Or without a mark: every other byte of the first four NUL.
+        const bool unmarked = size >= 4 && (data[0] == 0) != (data[1] == 0) && (data[0] == 0) == (data[2] == 0) &&
+                              (data[1] == 0) == (data[3] == 0);
+        const bool utf16 = marked || unmarked;
         Require(utf16 || lines == number, "as many lines from the file as line ends and a last line");
     }
     return 0;

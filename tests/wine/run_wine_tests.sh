@@ -190,6 +190,34 @@ cp "$golden/scsi0.out" "$work/café€.txt"
 (cd "$work" && $wine "$decoder" --json 'café€.txt') >"$work/named.json"
 grep -qF '{"source": "café€.txt", "port": 0' "$work/named.json" ||
   fail "decode: a non-ASCII file name: $(grep -o '"source": "[^"]*"' "$work/named.json" | head -1)"
+# File names outside the ANSI code page: the file named is opened, never a
+# best-fit look-alike (on 1252 Ω fits O), the JSON names it in UTF-8, and the
+# text as the console's code page can show it, else as \uXXXX; on 932 too
+# (Wine takes it from a Japanese locale, built here), where é is none.
+cp "$golden/scsi0.out" "$work/Ω-omega.txt"
+cp "$golden/scsi0.out" "$work/ダンプ.txt"
+cp "$golden/scsi0.out" "$work/données.txt"
+printf 'not the file named\n' >"$work/O-omega.txt"
+# wide_case NAME SHOWN [ENVIRONMENT...]
+wide_case() {
+  local name=$1 shown=$2
+  shift 2
+  cases=$((cases + 1))
+  (cd "$work" && env "$@" $wine "$decoder" --json "$name") >"$work/wide.json" 2>"$work/wide.err"
+  grep -qF "{\"source\": \"$name\", \"port\": 0" "$work/wide.json" && [ ! -s "$work/wide.err" ] ||
+    fail "decode: file name $name $*: $(head -c 200 "$work/wide.err")"
+  (cd "$work" && env "$@" $wine "$decoder" "$name") >"$work/wide.txt" 2>&1
+  grep -qF "== $shown, port 0 (line 2): IDENTIFY DEVICE" "$work/wide.txt" ||
+    fail "decode: file name $name $*, shown as: $(head -c 100 "$work/wide.txt")"
+}
+wide_case 'Ω-omega.txt' '\u03a9-omega.txt'
+wide_case 'ダンプ.txt' '\u30c0\u30f3\u30d7.txt'
+mkdir -p "$work/locales"
+if localedef -i ja_JP -f UTF-8 "$work/locales/ja_JP.UTF-8" 2>/dev/null || [ -d "$work/locales/ja_JP.UTF-8" ]; then
+  wide_case 'données.txt' 'donn\u00e9es.txt' LOCPATH="$work/locales" LC_ALL=ja_JP.UTF-8
+else
+  fail "decode: no Japanese locale for code page 932 (localedef -i ja_JP needs the locales package)"
+fi
 # A full disk is a failure, said on stderr.
 cases=$((cases + 1))
 $wine "$decoder" --json <"$golden/scsi0.out" >/dev/full 2>"$work/full.err"
