@@ -51,11 +51,16 @@ public:
         const string to = target[0] == '/' ? target : root + "/" + target;
         EXPECT_EQ(symlink(to.c_str(), (root + "/" + path).c_str()), 0) << path;
     }
-    void Pci(const string& function, const char* vendor, const char* device, const char* pciClass) const
+    // With DRIVER bound where given.
+    void Pci(const string& function, const char* vendor, const char* device, const char* pciClass,
+             const string& driver = "") const
     {
         File("devices/" + function + "/vendor", vendor);
         File("devices/" + function + "/device", device);
         File("devices/" + function + "/class", pciClass);
+        if (!driver.empty()) {
+            Link("devices/" + function + "/driver", "bus/pci/drivers/" + driver);
+        }
     }
     string Host(const string& parent, unsigned number) const
     {
@@ -89,6 +94,13 @@ public:
         File(device + "/scsi_generic/sg" + std::to_string(sg) + "/dev", "21:" + std::to_string(sg));
         Link("bus/scsi/devices/" + address, device);
         Parents("class/scsi_generic/");
+    }
+    // The INQUIRY strings of the SCSI device ADDRESS, padded as the kernel
+    // pads them.
+    void Inquiry(const string& address, const string& vendor, const string& model) const
+    {
+        File("bus/scsi/devices/" + address + "/vendor", vendor + string(8 - vendor.size(), ' '));
+        File("bus/scsi/devices/" + address + "/model", model + string(16 - model.size(), ' '));
     }
     string root;
 
