@@ -43,7 +43,8 @@ void AddPorts(const char* sys, const PciAddress& address, ListedController& entr
     }
 }
 
-void AddController(ControllerList& list, int number, const Controller& controller)
+// Without the sg driver portdump asks no port, so none is shown.
+void AddController(ControllerList& list, int number, const Controller& controller, bool withPorts)
 {
     ListedController& entry = list.controllers[list.count++];
     entry = ListedController{};
@@ -56,7 +57,9 @@ void AddController(ControllerList& list, int number, const Controller& controlle
     if (ReadControllerDriver(theSystemRoots.sys, at, driver)) {
         Copy(entry.fields[2], driver);
     }
-    AddPorts(theSystemRoots.sys, at, entry);
+    if (withPorts) {
+        AddPorts(theSystemRoots.sys, at, entry);
+    }
 }
 
 // The model number that reaches controller `index` of `controllers`, or -1:
@@ -110,24 +113,21 @@ bool ListControllers(ControllerList& list)
     if (!SysfsReadable(sys, list)) {
         return false;
     }
+    const bool sg = ScsiGenericPresent(sys);
     Controller controllers[kMaxControllers];
     const int count = ListControllers(sys, controllers);
     for (int i = 0; i < count && i < SCSI_PORT_NUMBER_LIMIT; ++i) {
-        AddController(list, i, controllers[i]);
+        AddController(list, i, controllers[i], sg);
     }
     for (int i = 0; i < count; ++i) {
         const int model = ModelNumber(controllers, count, i);
         if (model >= 0) {
-            AddController(list, model, controllers[i]);
+            AddController(list, model, controllers[i], sg);
         }
     }
-    if (!ScsiGenericPresent(sys)) {
-        Copy(list.noneFoundNote, "the sg driver is not loaded");
-        if (count > 0) {
-            Copy(list.problem, "the sg driver is not loaded (modprobe sg), so no port is shown");
-        }
-    } else {
-        Copy(list.noneFoundNote, "the sg driver is loaded");
+    Copy(list.noneFoundNote, sg ? "the sg driver is loaded" : "the sg driver is not loaded");
+    if (!sg && count > 0) {
+        Copy(list.problem, "the sg driver is not loaded (modprobe sg), so no port is shown");
     }
     return true;
 }
