@@ -24,14 +24,18 @@ constexpr unsigned kSiliconImage = 0x1095;
 constexpr char kScsiDirectory[] = SIL_DIRECTORY "\\";
 constexpr char kSiliconImagePrefix[] = SIL_DIRECTORY "\\" SIL_OBJECT_PREFIX;
 // What follows the number in each name.
-constexpr const char* kScsiPortSuffix = SCSI_PORT_NAME() + sizeof SCSI_PORT_NAME_PREFIX - 1;
+constexpr const char* kScsiPortSuffix = &SCSI_PORT_NAME()[sizeof SCSI_PORT_NAME_PREFIX - 1];
 constexpr const char* kSiliconImageSuffix = SIL_OBJECT_SUFFIX;
 
 // A model's PCI device id: its decimal digits read as hexadecimal, as the
 // device object's name gives them.
 constexpr unsigned ModelDeviceId(unsigned model)
 {
-    return model == 0 ? 0 : ModelDeviceId(model / 10) * 16 + model % 10;
+    unsigned id = 0;
+    for (unsigned digit = 1; model > 0; model /= 10, digit *= 16) {
+        id += model % 10 * digit;
+    }
+    return id;
 }
 
 bool StartsWith(const char* text, const char* prefix)
