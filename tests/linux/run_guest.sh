@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
 # Boots a QEMU guest described by GUEST (a .guest file) with Debian's kernel
-# and busybox from CACHE, the static PORTDUMP, DECODE and LIST in its
-# initramfs. The guest runs portdump-list as root and as an unprivileged user,
+# and busybox from CACHE, the static PORTDUMP, DECODE and LIST in its initramfs.
+# The guest runs portdump-list as root and as nobody (list-root.out, list-nobody.out in WORK),
 # then `portdump N` for each of the guest's runs (HOW:N as the .guest file
-# says), and prints each output, and portdump-decode --json of portdump's,
+# says) and prints each output, and portdump-decode --json of it,
 # between markers, then powers off.
-# WORK receives transcript.txt, list-root.out and list-nobody.out (with
-# "exit status S" where it is not 0), N.out and N.json for each run, and the
-# time the guest took.
+# WORK receives transcript.txt, N.out and N.json for each run, and the time
+# the guest took.
 # usage: run_guest.sh GUEST CACHE WORK PORTDUMP DECODE LIST
 set -euo pipefail
 guest=$1 cache=$2 work=$3 portdump=$4 decode=$5 list=$6
@@ -101,8 +100,7 @@ printf '%s: boot, run and power-off in %d.%d s\n' "$(basename "$guest" .guest)" 
 
 # Each section between its marker and "@@@ end" into its own file.
 for who in root nobody; do
-  LC_ALL=C awk -v begin="@@@ list $who" '$0 == begin { on = 1; next } $0 == "@@@ end" { on = 0 } on' \
-    "$work/transcript.txt" >"$work/list-$who.out"
+  LC_ALL=C awk -v begin="@@@ list $who" '$0 == begin { on = 1; next } $0 == "@@@ end" { on = 0 } on' "$work/transcript.txt" >"$work/list-$who.out"
 done
 for run in "${runs[@]}"; do
   for kind in portdump decode; do
