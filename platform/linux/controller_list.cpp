@@ -10,7 +10,6 @@
 
 #include <climits>
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
