@@ -51,7 +51,6 @@ public:
         const string to = target[0] == '/' ? target : root + "/" + target;
         EXPECT_EQ(symlink(to.c_str(), (root + "/" + path).c_str()), 0) << path;
     }
-    // With DRIVER bound where given.
     void Pci(const string& function, const char* vendor, const char* device, const char* pciClass,
              const string& driver = "") const
     {
