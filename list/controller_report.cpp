@@ -29,6 +29,19 @@ void PrintField(const char* field, std::FILE* out)
     }
 }
 
+// Indented below its controller, so that only controller lines begin with
+// a number.
+void PrintPort(const ListedPort& port, std::FILE* out)
+{
+    std::fprintf(out, "    port %d", port.port);
+    for (const char* field : port.fields) {
+        if (field[0] != '\0') {
+            PrintField(field, out);
+        }
+    }
+    std::fputc('\n', out);
+}
+
 void PrintController(const ListedController& controller, std::FILE* out)
 {
     std::fprintf(out, "%d", controller.number);
@@ -41,6 +54,9 @@ void PrintController(const ListedController& controller, std::FILE* out)
         std::fprintf(out, "  (also %d)", SIL_ALIAS_MODEL);
     }
     std::fputc('\n', out);
+    for (int i = 0; i < controller.portCount; ++i) {
+        PrintPort(controller.ports[i], out);
+    }
 }
 
 }  // namespace
@@ -55,7 +71,9 @@ int ReportControllers(bool readable, ControllerList& list, std::FILE* out, std::
     for (int i = 0; i < list.count; ++i) {
         PrintController(list.controllers[i], out);
     }
-    if (list.count == 0) {
+    if (list.count == 0 && list.noneFoundNote[0] != '\0') {
+        std::fprintf(out, "No controller found; %s.\n", list.noneFoundNote);
+    } else if (list.count == 0) {
         std::fputs("No controller found.\n", out);
     }
     if (list.problem[0] != '\0') {

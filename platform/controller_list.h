@@ -3,15 +3,29 @@
 // implementation a platform; portdump-list's own sources are the same on each.
 #pragma once
 
+#include "cmd_ide_request.h"
+
 constexpr int kMaxListedControllers = 128;
 constexpr int kListedFields = 3;
 constexpr int kListedFieldSize = 260;
+constexpr int kListedPortFields = 4;
+constexpr int kListedPortFieldSize = 64;
+
+// A port that holds a device portdump asks, and what the system says of
+// that device; an empty field is not shown. Only where the system shows it
+// without asking the device.
+struct ListedPort {
+    int port;
+    char fields[kListedPortFields][kListedPortFieldSize];
+};
 
 // One controller: the number to give portdump, and what the system says it
 // is, in the platform's own terms; an empty field is not shown.
 struct ListedController {
     int number;
     char fields[kListedFields][kListedFieldSize];
+    ListedPort ports[CMD_IDE_PORT_COUNT];
+    int portCount;
 };
 
 // In the order the system shows them; controllers past the capacity are not
@@ -21,6 +35,9 @@ struct ControllerList {
     int count;
     // What could not be read, and why; empty when everything could.
     char problem[kListedFieldSize];
+    // Why there may be none, for the line that says none was found; empty
+    // where the system has nothing to add.
+    char noneFoundNote[kListedFieldSize];
 };
 
 // Fills `list`, which starts empty. False when the system could not be read

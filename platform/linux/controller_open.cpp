@@ -1,6 +1,7 @@
 #include "controller_open.h"
 
 #include "attribute_file.h"
+#include "device_names.h"
 #include "number_text.h"
 #include "sysfs_map.h"
 
@@ -20,26 +21,45 @@
 namespace {
 
 constexpr unsigned kSiliconImage = 0x1095;
-constexpr unsigned kSil3112 = 0x3112;
-constexpr unsigned kSil3512 = 0x3512;
-constexpr char kScsiDirectory[] = "\\Device\\Scsi\\";
-constexpr char kSiliconImagePrefix[] = "\\Device\\Scsi\\SI";
+constexpr char kScsiDirectory[] = SIL_DIRECTORY "\\";
+constexpr char kSiliconImagePrefix[] = SIL_DIRECTORY "\\" SIL_OBJECT_PREFIX;
+// What follows the number in each name.
+constexpr const char* kScsiPortSuffix = &SCSI_PORT_NAME()[sizeof SCSI_PORT_NAME_PREFIX - 1];
+constexpr const char* kSiliconImageSuffix = SIL_OBJECT_SUFFIX;
+
+// A model's PCI device id: its decimal digits read as hexadecimal, as the
+// device object's name gives them.
+constexpr unsigned ModelDeviceId(unsigned model)
+{
+    unsigned id = 0;
+    for (unsigned digit = 1; model > 0; model /= 10, digit *= 16) {
+        id += model % 10 * digit;
+    }
+    return id;
+}
 
 bool StartsWith(const char* text, const char* prefix)
 {
     return strncasecmp(text, prefix, std::strlen(prefix)) == 0;
 }
 
+// Whether TEXT ends in SUFFIX after at least one character.
+bool EndsWith(const char* text, const char* suffix)
+{
+    const std::size_t length = std::strlen(text);
+    const std::size_t suffixLength = std::strlen(suffix);
+    return length > suffixLength && strcasecmp(text + length - suffixLength, suffix) == 0;
+}
+
 // N of "ScsiN:", N from 0 to 999; -1 for any other name.
 int ScsiPortNumber(const char* name)
 {
-    if (!StartsWith(name, "Scsi")) {
+    if (!StartsWith(name, SCSI_PORT_NAME_PREFIX) || !EndsWith(name, kScsiPortSuffix)) {
         return -1;
     }
-    const char* digits = name + 4;
-    const char* colon = std::strchr(digits, ':');
+    const char* digits = name + sizeof SCSI_PORT_NAME_PREFIX - 1;
     unsigned number = 0;
-    if (colon == nullptr || colon[1] != '\0' || !ParseName(digits, colon, 10, 3, number)) {
+    if (!ParseName(digits, name + std::strlen(name) - std::strlen(kScsiPortSuffix), 10, 3, number)) {
         return -1;
     }
     return static_cast<int>(number);
@@ -48,13 +68,13 @@ int ScsiPortNumber(const char* name)
 // m of "\Device\Scsi\SI<m>1" read as 1 to 4 hex digits; -1 for anything else.
 int SiliconImageModel(const char* target)
 {
-    if (!StartsWith(target, kSiliconImagePrefix)) {
+    if (!StartsWith(target, kSiliconImagePrefix) || !EndsWith(target, kSiliconImageSuffix)) {
         return -1;
     }
     const char* digits = target + sizeof kSiliconImagePrefix - 1;
-    const char* last = digits + std::strlen(digits) - 1;
+    const char* end = target + std::strlen(target) - std::strlen(kSiliconImageSuffix);
     unsigned model = 0;
-    if (last <= digits || *last != '1' || !ParseName(digits, last, 16, 4, model)) {
+    if (end <= digits || !ParseName(digits, end, 16, 4, model)) {
         return -1;
     }
     return static_cast<int>(model);
@@ -73,7 +93,8 @@ DWORD FindSiliconImage(const Controller* controllers, int count, const char* tar
         const unsigned device = controllers[i].deviceId;
         // The 3112's driver also serves the 3512.
         if (model >= 0 && (device == static_cast<unsigned>(model) ||
-                           (model == static_cast<int>(kSil3112) && device == kSil3512))) {
+                           (static_cast<unsigned>(model) == ModelDeviceId(SIL_ALIAS_SERVED_AS) &&
+                            device == ModelDeviceId(SIL_ALIAS_MODEL)))) {
             found = i;
             return 0;
         }

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -220,20 +221,58 @@ bool AtaCommand(const ScsiHost& host, unsigned devno, IdentifyCommand& command)
 // The command a SCSI peripheral type calls for: disks, optical memory and
 // RBC devices may be ATA behind a translating layer, a CD/DVD drive ATAPI.
 // Enclosures, changers, array controllers and the like are never asked.
+// The peripheral device type of the SCSI device in DIRECTORY.
+bool ReadScsiType(const char* directory, unsigned& type)
+{
+    char path[kPathSize];
+    char text[64];
+    return Path(path, "%s/type", directory) && ReadAttribute(path, text) && ParseDecimal(text, 31, type);
+}
+
 bool ScsiTypeCommand(const char* directory, IdentifyCommand& command)
 {
     constexpr unsigned kDisk = 0x00;
     constexpr unsigned kCdDvd = 0x05;
     constexpr unsigned kOptical = 0x07;
     constexpr unsigned kReducedBlockCommands = 0x0E;
-    char path[kPathSize];
-    char text[64];
     unsigned type = 0;
-    if (!Path(path, "%s/type", directory) || !ReadAttribute(path, text) || !ParseDecimal(text, 31, type)) {
+    if (!ReadScsiType(directory, type)) {
         return false;
     }
     command = type == kCdDvd ? IDENTIFY_PACKET_DEVICE : IDENTIFY_DEVICE;
     return type == kDisk || type == kCdDvd || type == kOptical || type == kReducedBlockCommands;
+}
+
+// A type's name as the kernel shows it in /proc/scsi/scsi, without its padding.
+const char* ScsiTypeName(unsigned type)
+{
+    static const char* const names[] = {"Direct-Access",     "Sequential-Access", "Printer",
+                                        "Processor",         "WORM",              "CD-ROM",
+                                        "Scanner",           "Optical Device",    "Medium Changer",
+                                        "Communications",    "ASC IT8",           "ASC IT8",
+                                        "RAID",              "Enclosure",         "Direct-Access-RBC",
+                                        "Optical card",      "Bridge controller", "Object storage",
+                                        "Automation/Drive",  "Security Manager",  "Direct-Access-ZBC"};
+    if (type == 0x1E) {
+        return "Well-known LUN";
+    }
+    if (type == 0x1F) {
+        return "No Device";
+    }
+    return type < sizeof names / sizeof names[0] ? names[type] : "Unknown";
+}
+
+// An INQUIRY string attribute of the SCSI device in DIRECTORY, without the
+// blanks the kernel keeps from its fixed-width field; "" where unreadable.
+void ReadInquiryText(const char* directory, const char* attribute, char (&text)[64])
+{
+    char path[kPathSize];
+    if (!Path(path, "%s/%s", directory, attribute) || !ReadAttribute(path, text)) {
+        text[0] = '\0';
+    }
+    for (std::size_t length = std::strlen(text); length > 0 && text[length - 1] == ' '; --length) {
+        text[length - 1] = '\0';
+    }
 }
 
 // The sg node of the SCSI device in DIRECTORY: a number of the sg major.
@@ -337,6 +376,45 @@ bool FindPortDevice(const char* root, const PciAddress& address, int port, PortD
             found = true;
             number = host.number;
             device = candidateDevice;
+        }
+    });
+    return found;
+}
+
+bool DescribePortDevice(const char* root, const PortDevice& device, PortDescription& description)
+{
+    char directory[kPathSize];
+    const ScsiAddress& at = device.scsi;
+    unsigned type = 0;
+    if (!Path(directory, "%s/bus/scsi/devices/%u:%u:%u:%u", root, at.host, at.channel, at.target, at.lun) ||
+        !ReadScsiType(directory, type)) {
+        return false;
+    }
+    std::snprintf(description.type, sizeof description.type, "%s", ScsiTypeName(type));
+    ReadInquiryText(directory, "vendor", description.vendor);
+    ReadInquiryText(directory, "model", description.model);
+    return true;
+}
+
+bool ReadControllerDriver(const char* root, const PciAddress& address, char (&driver)[64])
+{
+    bool found = false;
+    ForEachScsiHost(root, [&](const ScsiHost& host) {
+        char path[kPathSize];
+        char target[kPathSize];
+        if (found || !SameAddress(host.pci, address) || !Path(path, "%.*s/driver", host.pciLength, host.path)) {
+            return;
+        }
+        const ssize_t length = readlink(path, target, sizeof target - 1);
+        if (length <= 0) {
+            return;
+        }
+        target[length] = '\0';
+        const char* slash = std::strrchr(target, '/');
+        const char* name = slash == nullptr ? target : slash + 1;
+        found = name[0] != '\0' && std::strlen(name) < sizeof driver;
+        if (found) {
+            std::memcpy(driver, name, std::strlen(name) + 1);
         }
     });
     return found;

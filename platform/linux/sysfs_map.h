@@ -37,6 +37,15 @@ struct PortDevice {
     IdentifyCommand command;
 };
 
+// What sysfs says of a port's device, read without asking it: the kernel's
+// name of its SCSI type, and its vendor and model from its INQUIRY data,
+// without the blanks that pad them.
+struct PortDescription {
+    char type[64];
+    char vendor[64];
+    char model[64];
+};
+
 constexpr unsigned kScsiGenericMajor = 21;
 constexpr int kMaxControllers = 64;
 
@@ -52,6 +61,14 @@ int ListControllers(const char* root, Controller (&controllers)[kMaxControllers]
 // host, its command by SCSI type (disks, optical and RBC devices; CD/DVD).
 // False when there is none, or none that is asked.
 bool FindPortDevice(const char* root, const PciAddress& address, int port, PortDevice& device);
+
+// Describes the device FindPortDevice found; false where sysfs no longer
+// shows it.
+bool DescribePortDevice(const char* root, const PortDevice& device, PortDescription& description);
+
+// The name of the kernel driver bound to the controller at `address`; false
+// where sysfs shows none.
+bool ReadControllerDriver(const char* root, const PciAddress& address, char (&driver)[64]);
 
 // Whether the sg driver is there (loaded or built in): its class exists.
 bool ScsiGenericPresent(const char* root);

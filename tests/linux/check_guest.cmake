@@ -155,6 +155,20 @@ function(expect_failure run step error)
   set(problems "${problems}" PARENT_SCOPE)
 endfunction()
 
+# portdump-list's output, as root and as nobody alike: the lines given, the
+# sg numbers (probe order, not stable) as sgN.
+function(expect_listing)
+  string(JOIN "\n" expected ${ARGN})
+  foreach(who root nobody)
+    file(READ ${WORK}/list-${who}.out listing)
+    string(REGEX REPLACE "sg[0-9]+" "sgN" listing "${listing}")
+    if(NOT listing STREQUAL "${expected}\n")
+      fail("portdump-list as ${who}:\n${listing}not:\n${expected}")
+    endif()
+  endforeach()
+  set(problems "${problems}" PARENT_SCOPE)
+endfunction()
+
 if(CHECK STREQUAL "x86_64_ports")
   # Controllers in PCI order: 0 PIIX IDE, 1 AHCI, 2 LSI, 3 virtio-scsi; the
   # xHCI between them is none. Only ATA devices answer; AHCI port 5 is never
@@ -175,6 +189,26 @@ if(CHECK STREQUAL "x86_64_ports")
   expect_failure(nosg:1 CreateFile 1062 "modprobe sg")
 elseif(CHECK STREQUAL "x86_64_dvd_kind")
   expect_block(0 2 identify_packet)
+elseif(CHECK STREQUAL "x86_64_list")
+  # PIIX3 IDE 8086:7010, ICH9 AHCI 8086:2922, LSI 53C895A 1000:0012, virtio-scsi 1af4:1004 (transitional);
+  # libata keeps 16 characters of an ATA model; QEMU's ATAPI and SCSI devices answer INQUIRY as QEMU.
+  expect_listing(
+    "0  0000:00:01.1  8086:7010  ata_piix"
+    "    port 0  sgN  Direct-Access  ATA  PORTDUMP PIIX MA"
+    "    port 1  sgN  Direct-Access  ATA  PORTDUMP PIIX SL"
+    "    port 2  sgN  CD-ROM  QEMU  QEMU DVD-ROM"
+    "1  0000:00:05.0  8086:2922  ahci"
+    "    port 0  sgN  Direct-Access  ATA  PORTDUMP AHCI PO"
+    "    port 2  sgN  Direct-Access  ATA  PORTDUMP AHCI PO"
+    "2  0000:00:06.0  1000:0012  sym53c8xx"
+    "    port 3  sgN  Direct-Access  QEMU  QEMU HARDDISK"
+    "3  0000:00:07.0  1af4:1004  virtio-pci"
+    "    port 0  sgN  Direct-Access  QEMU  QEMU HARDDISK")
+elseif(CHECK STREQUAL "ppc64_list")
+  # pseries puts the SiI3112A in its first slot; it is both 0 and 3112.
+  set(ports "    port 0  sgN  Direct-Access  ATA  PORTDUMP SIL3112" "    port 1  sgN  Direct-Access  ATA  PORTDUMP SIL3112")
+  expect_listing("0  0000:00:00.0  1095:3112  sata_sil" ${ports}
+                 "3112  0000:00:00.0  1095:3112  sata_sil  (also 3512)" ${ports})
 elseif(CHECK STREQUAL "ppc64_ports")
   # The SiI3112A is controller 0 and both SiliconImage names' controller.
   foreach(run 3512 3112 0)

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Boots a QEMU guest described by GUEST (a .guest file) with Debian's kernel
-# and busybox from CACHE, the static PORTDUMP and DECODE in its initramfs.
-# The guest runs `portdump N` for each of the guest's runs (HOW:N as the
-# .guest file says) and prints each output, and portdump-decode --json of it,
+# and busybox from CACHE, the static PORTDUMP, DECODE and LIST in its initramfs.
+# The guest runs portdump-list as root and as nobody (list-root.out, list-nobody.out in WORK),
+# then `portdump N` for each of the guest's runs (HOW:N as the .guest file
+# says) and prints each output, and portdump-decode --json of it,
 # between markers, then powers off.
 # WORK receives transcript.txt, N.out and N.json for each run, and the time
 # the guest took.
-# usage: run_guest.sh GUEST CACHE WORK PORTDUMP DECODE
+# usage: run_guest.sh GUEST CACHE WORK PORTDUMP DECODE LIST
 set -euo pipefail
-guest=$1 cache=$2 work=$3 portdump=$4 decode=$5
+guest=$1 cache=$2 work=$3 portdump=$4 decode=$5 list=$6
 source "$guest"
 root=$cache/$arch/root
 # No output of an earlier boot may be judged.
@@ -29,6 +30,7 @@ initramfs=$work/initramfs
 cp "$root/bin/busybox" "$initramfs/bin/busybox"
 cp "$portdump" "$initramfs/bin/portdump"
 cp "$decode" "$initramfs/bin/portdump-decode"
+cp "$list" "$initramfs/bin/portdump-list"
 
 # The modules in load order: each one's dependencies (from modules.dep) first.
 declare -A loaded=()
@@ -59,6 +61,11 @@ done
   echo "n=0; while [ \$(ls /sys/class/scsi_generic | wc -l) -lt $sg_nodes ] && [ \$n -lt 50 ]; do sleep 0.1; n=\$((n+1)); done"
   # The kernel's last console line may lack its newline.
   echo 'echo; echo "@@@ guest ready"; echo "@@@ sg nodes $(ls /sys/class/scsi_generic | wc -l)"'
+  for who in root nobody; do
+    command="portdump-list >/tmp/out 2>&1 || echo \"exit status \$?\" >>/tmp/out"
+    [ $who = root ] && echo "$command" || echo "su -s /bin/sh nobody -c '$command'"
+    echo "echo '@@@ list $who'; cat /tmp/out; echo '@@@ end'"
+  done
   for run in "${runs[@]}"; do
     case $run in
       nobody:*) echo "su -s /bin/sh nobody -c 'portdump ${run#*:}' >/tmp/out" ;;
@@ -92,6 +99,9 @@ ms=$(( (end - start) / 1000000 ))
 printf '%s: boot, run and power-off in %d.%d s\n' "$(basename "$guest" .guest)" $((ms / 1000)) $((ms % 1000 / 100)) | tee "$work/seconds.txt"
 
 # Each section between its marker and "@@@ end" into its own file.
+for who in root nobody; do
+  LC_ALL=C awk -v begin="@@@ list $who" '$0 == begin { on = 1; next } $0 == "@@@ end" { on = 0 } on' "$work/transcript.txt" >"$work/list-$who.out"
+done
 for run in "${runs[@]}"; do
   for kind in portdump decode; do
     file=$work/$run.$([ $kind = portdump ] && echo out || echo json)

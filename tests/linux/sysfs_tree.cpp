@@ -51,11 +51,15 @@ public:
         const string to = target[0] == '/' ? target : root + "/" + target;
         EXPECT_EQ(symlink(to.c_str(), (root + "/" + path).c_str()), 0) << path;
     }
-    void Pci(const string& function, const char* vendor, const char* device, const char* pciClass) const
+    void Pci(const string& function, const char* vendor, const char* device, const char* pciClass,
+             const string& driver = "") const
     {
         File("devices/" + function + "/vendor", vendor);
         File("devices/" + function + "/device", device);
         File("devices/" + function + "/class", pciClass);
+        if (!driver.empty()) {
+            Link("devices/" + function + "/driver", "bus/pci/drivers/" + driver);
+        }
     }
     string Host(const string& parent, unsigned number) const
     {
@@ -109,9 +113,9 @@ void X86Guest(const Tree& tree)
 {
     const string piix = "pci0000:00/0000:00:01.1";
     const string ahci = "pci0000:00/0000:00:05.0";
-    tree.Pci(piix, "0x8086", "0x7010", "0x010180");
-    tree.Pci(ahci, "0x8086", "0x2922", "0x010601");
-    tree.Pci("pci0000:00/0000:00:06.0", "0x1000", "0x0012", "0x010000");
+    tree.Pci(piix, "0x8086", "0x7010", "0x010180", "ata_piix");
+    tree.Pci(ahci, "0x8086", "0x2922", "0x010601", "ahci");
+    tree.Pci("pci0000:00/0000:00:06.0", "0x1000", "0x0012", "0x010000", "sym53c8xx");
     for (unsigned port = 0; port < 6; ++port) {
         const bool disk = port == 0 || port == 2;
         const string host = tree.AtaHost(ahci, port + 1, port + 1, port, {disk ? "ata" : "none"});
@@ -130,7 +134,7 @@ void X86Guest(const Tree& tree)
 void Ppc64Guest(const Tree& tree)
 {
     const string sil = "pci0000:00/0000:00:02.0";
-    tree.Pci(sil, "0x1095", "0x3112", "0x010400");
+    tree.Pci(sil, "0x1095", "0x3112", "0x010400", "sata_sil");
     tree.Device(tree.AtaHost(sil, 1, 1, 0, {"ata"}), "0:0:0:0", 0, 0);
     tree.Device(tree.AtaHost(sil, 2, 2, 1, {"ata"}), "1:0:0:0", 0, 1);
 }
@@ -214,8 +218,10 @@ void Seventy(const Tree& tree)
     }
 }
 
-// Only host1 to host7 (under 00:1f.2, no vendor file) and host12, host13
-// (under 00:02.0, vendor "0x1095x") count. Ignored: a symlink loop, host
+// Only host1 to host7 (under 00:1f.2, no vendor file, a driver's name too
+// long) and host12, host13 (under 00:02.0, vendor "0x1095x") count; the
+// device 12:0:1:0 has an escape sequence in its model, 13:0:0:0 a model
+// too long and a vendor of blanks. Ignored: a symlink loop, host
 // numbers too large or not numbers, links out of the tree or to nowhere, a
 // device path ending in another host, a host under no PCI function (vio), a
 // non-hex PCI name, a function of no class.
@@ -246,6 +252,11 @@ void Hostile(const Tree& tree)
     // A SCSI host under a child with a 200-character name still belongs to 00:02.0.
     tree.Device(tree.Host(scsi + "/" + string(200, 'a'), 13), "13:0:0:0", 0, 13);
     tree.Device(tree.Host(scsi, 12), "12:0:1:0", 0, 12);
+    tree.Link("devices/" + sata + "/driver", "bus/pci/drivers/" + string(70, 'd'));
+    tree.File("bus/scsi/devices/12:0:1:0/vendor", "EVIL    ");
+    tree.File("bus/scsi/devices/12:0:1:0/model", "\x1b[2J\x7f           ");
+    tree.File("bus/scsi/devices/13:0:0:0/vendor", "        ");
+    tree.File("bus/scsi/devices/13:0:0:0/model", string(70, 'm'));
     tree.Link("loop/a", "loop/b");
     tree.Link("loop/b", "loop/a");
     tree.Link("class/scsi_host/host0", "loop/a");
@@ -279,6 +290,13 @@ void WithoutSg(const Tree& tree)
     EXPECT_EQ(rmdir(sg.c_str()), 0);
 }
 
+// A USB stick on an xHCI, and no storage controller.
+void UsbOnly(const Tree& tree)
+{
+    tree.Pci("pci0000:00/0000:00:14.0", "0x8086", "0xa36d", "0x0c0330");
+    tree.Device(tree.Host("pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0", 0), "0:0:0:0", 0, 0);
+}
+
 }  // namespace
 
 std::string Fixture(const char* name)
@@ -286,7 +304,7 @@ std::string Fixture(const char* name)
     static const std::map<string, void (*)(const Tree&)> makers = {
         {"x86_64", X86Guest}, {"ppc64", Ppc64Guest}, {"siliconimage", SiliconImages}, {"laptop", Laptop},
         {"sas", Sas},         {"device_types", DeviceTypes}, {"seventy", Seventy},   {"hostile", Hostile},
-        {"nodes", Nodes},     {"without_sg", WithoutSg}};
+        {"nodes", Nodes},     {"without_sg", WithoutSg},     {"usb_only", UsbOnly}};
     static std::map<string, std::unique_ptr<Tree>> trees;
     std::unique_ptr<Tree>& tree = trees[name];
     if (!tree) {
