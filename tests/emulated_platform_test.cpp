@@ -160,7 +160,7 @@ TEST_F(PlatformTest, SlowPortAnswersAfterItsDelay)
     const DiskIdentity disk = {"SLOW1", "1.0", "SLOW DISK", 1000};
     const FakePort ports[1] = {{&disk, nullptr, 0, 0, 1}};
     const emulated::ControllerSpec controller = {"\\Device\\ScsiPort7", "Scsi7:", 1, ports};
-    emulated::BootMachine(emulated::MachineSpec{&controller, 1, nullptr});
+    emulated::BootMachine(emulated::MachineSpec{&controller, 1});
     HANDLE device = Open("\\\\.\\Scsi7:");
     ASSERT_NE(device, INVALID_HANDLE_VALUE);
     Request request = CmdIde(0);
@@ -226,9 +226,12 @@ TEST_F(PlatformTest, InjectedFaultsHitTheChosenCall)
     EXPECT_EQ(GetLastError(), 1314u);
     EXPECT_EQ(emulated::DefinitionCount("tempBusSil1"), 0);
 
+    emulated::InjectFault(emulated::Fault::Define, 0);
+    ASSERT_TRUE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, "tempBusSil1", "\\Device\\Scsi\\SI11"));
     emulated::InjectFault(emulated::Fault::Remove, 5);
-    EXPECT_FALSE(DefineDosDeviceA(DDD_REMOVE_DEFINITION, "Scsi0:", nullptr));
-    EXPECT_EQ(emulated::DefinitionCount("Scsi0:"), 1) << "a failed removal leaves the name";
+    EXPECT_FALSE(DefineDosDeviceA(DDD_REMOVE_DEFINITION, "tempBusSil1", nullptr));
+    EXPECT_EQ(GetLastError(), 5u);
+    EXPECT_EQ(emulated::DefinitionCount("tempBusSil1"), 1) << "a failed removal leaves the name";
 }
 
 }  // namespace
