@@ -33,24 +33,18 @@ struct CallRecord {
     DWORD outSize;                // DeviceControl
     unsigned char request[CMD_IDE_REQUEST_SIZE];  // DeviceControl: the input bytes as sent
     BOOL result;
-    DWORD error;  // the last error after a failing call
 };
 
 enum class Fault { Define, Open, PortRequest, Remove };
 
-// What a test machine starts as: its controllers, copied at boot.
-struct MachineSpec {
-    const ControllerSpec* controllers;
-    int controllerCount;
-};
-
 // The built-in machine, and one with no devices and no names.
-extern const MachineSpec kTestMachine;
-extern const MachineSpec kEmptyTestMachine;
+extern const Machine kTestMachine;
+extern const Machine kEmptyTestMachine;
 
-// Starts the machine afresh from `spec`: what the tool defined, opened and
-// installed is undone, and faults and the call log are cleared.
-void BootMachine(const MachineSpec& spec);
+// Starts the machine afresh with copies of `spec`'s controllers: what the
+// tool defined, opened and installed is undone, and faults and the call log
+// are cleared.
+void BootMachine(const Machine& spec);
 
 // Each returns the controller's index, or -1 when the machine is full.
 int AddScsiPort(int number, int ports);         // "\Device\ScsiPort<n>", named "Scsi<n>:"

@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <strings.h>
 #include <thread>
+#include <vector>
 
 // The platform's own functions, which the tests' link names so once every
 // call of the tool reaches the wrappers below instead.
@@ -30,7 +32,6 @@ namespace {
 
 constexpr int kMaxControllers = 8;
 constexpr int kMaxCalls = 64;
-constexpr int kMaxHeld = 16;
 constexpr int kNoEvent = -1;
 constexpr int kEventDuringDefine = -2;
 
@@ -41,20 +42,6 @@ struct TestController {
     FakePort ports[kMaxPorts];
     DiskIdentity disks[kMaxPorts];
     unsigned char blocks[kMaxPorts][IDENTIFY_BLOCK_SIZE];
-};
-
-struct Name {
-    char text[kNameSize];
-};
-
-// What the tool holds of the process, undone at the next boot.
-struct Held {
-    Name names[kMaxHeld];
-    int nameCount;
-    HANDLE handles[kMaxHeld];
-    int handleCount;
-    PHANDLER_ROUTINE handlers[kMaxHeld];
-    int handlerCount;
 };
 
 struct Control {
@@ -70,11 +57,14 @@ struct Control {
     bool eventEndedProcess;
     CallRecord calls[kMaxCalls];
     int callCount;
-    Held held;
 };
 
 Control control;
-bool booted = false;
+
+// What the tool holds of the process, undone at the next boot.
+std::vector<std::string> definedNames;
+std::vector<HANDLE> openHandles;
+std::vector<PHANDLER_ROUTINE> installedHandlers;
 
 // An event raised during the define must wait on its own thread for the lock
 // the tool holds around it; the tool's next call on the booting thread joins
@@ -143,26 +133,16 @@ BOOL Logged(const CallRecord& record, Run run)
     const DWORD fault = FaultOf(record);
     const BOOL result = fault != 0 ? Fail(fault) : run();
     control.calls[at].result = result;
-    control.calls[at].error = result ? 0 : GetLastError();
     return result;
 }
 
-template <typename Item>
-void Hold(Item* items, int& count, const Item& item)
-{
-    if (count < kMaxHeld) {
-        items[count++] = item;
-    }
-}
-
+// Forgets the first item the call let go of.
 template <typename Item, typename Same>
-void Release(Item* items, int& count, Same same)
+void Release(std::vector<Item>& items, Same same)
 {
-    Item* end = items + count;
-    Item* found = std::find_if(items, end, same);
-    if (found != end) {
-        std::copy(found + 1, end, found);
-        --count;
+    const auto found = std::find_if(items.begin(), items.end(), same);
+    if (found != items.end()) {
+        items.erase(found);
     }
 }
 
@@ -184,13 +164,6 @@ void Note(char (&to)[kNameSize], const char* text)
     if (text != nullptr) {
         CopyName(to, text);
     }
-}
-
-Name NameOf(const char* text)
-{
-    Name name{};
-    Note(name.text, text);
-    return name;
 }
 
 TestController* ControllerAt(int controller)
@@ -216,32 +189,30 @@ int AddController(const char* device, const char* dosName, int ports)
 
 }  // namespace
 
-const MachineSpec kTestMachine = {kBuiltInControllers, kBuiltInControllerCount};
-const MachineSpec kEmptyTestMachine = {nullptr, 0};
+const Machine kTestMachine = {kBuiltInControllers, kBuiltInControllerCount};
+const Machine kEmptyTestMachine = {nullptr, 0};
 
 Machine TheMachine()
 {
-    if (!booted) {
-        BootMachine(kTestMachine);
-    }
     return Machine{control.specs, control.controllerCount};
 }
 
-void BootMachine(const MachineSpec& spec)
+void BootMachine(const Machine& spec)
 {
-    booted = true;
     bootThread = std::this_thread::get_id();
     JoinPendingEvent();
-    Held& held = control.held;
-    for (int i = 0; i < held.nameCount; ++i) {
-        __real_DefineDosDeviceA(DDD_REMOVE_DEFINITION, held.names[i].text, nullptr);
+    for (const std::string& name : definedNames) {
+        __real_DefineDosDeviceA(DDD_REMOVE_DEFINITION, name.c_str(), nullptr);
     }
-    for (int i = 0; i < held.handleCount; ++i) {
-        __real_CloseHandle(held.handles[i]);
+    for (HANDLE handle : openHandles) {
+        __real_CloseHandle(handle);
     }
-    for (int i = 0; i < held.handlerCount; ++i) {
-        __real_SetConsoleCtrlHandler(held.handlers[i], FALSE);
+    for (PHANDLER_ROUTINE handler : installedHandlers) {
+        __real_SetConsoleCtrlHandler(handler, FALSE);
     }
+    definedNames.clear();
+    openHandles.clear();
+    installedHandlers.clear();
     std::memset(&control, 0, sizeof control);
     control.eventPort = kNoEvent;
     for (int i = 0; i < spec.controllerCount; ++i) {
@@ -345,14 +316,14 @@ const CallRecord& CallAt(int index)
 
 int DefinitionCount(const char* name)
 {
-    const Held& held = control.held;
-    return static_cast<int>(std::count_if(held.names, held.names + held.nameCount,
-                                          [&](const Name& defined) { return strcasecmp(defined.text, name) == 0; }));
+    return static_cast<int>(std::count_if(definedNames.begin(), definedNames.end(), [&](const std::string& defined) {
+        return strcasecmp(defined.c_str(), name) == 0;
+    }));
 }
 
 int OpenHandleCount()
 {
-    return control.held.handleCount;
+    return static_cast<int>(openHandles.size());
 }
 
 }  // namespace emulated
@@ -369,11 +340,10 @@ extern "C" BOOL __wrap_DefineDosDeviceA(DWORD dwFlags, LPCSTR lpDeviceName, LPCS
     Note(record.target, lpTargetPath);
     record.targetNull = lpTargetPath == nullptr;
     const BOOL result = Logged(record, [&] { return __real_DefineDosDeviceA(dwFlags, lpDeviceName, lpTargetPath); });
-    Held& held = control.held;
     if (result && record.call == Call::Define) {
-        Hold(held.names, held.nameCount, NameOf(lpDeviceName));
+        definedNames.emplace_back(lpDeviceName);
     } else if (result) {
-        Release(held.names, held.nameCount, [&](const Name& name) { return strcasecmp(name.text, lpDeviceName) == 0; });
+        Release(definedNames, [&](const std::string& name) { return strcasecmp(name.c_str(), lpDeviceName) == 0; });
     }
     return result;
 }
@@ -397,7 +367,7 @@ extern "C" HANDLE __wrap_CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, D
                                         dwCreationDisposition, dwFlagsAndAttributes, hTemplateFile);
             return opened != INVALID_HANDLE_VALUE;
         })) {
-        Hold(control.held.handles, control.held.handleCount, opened);
+        openHandles.push_back(opened);
     }
     return opened;
 }
@@ -429,7 +399,7 @@ extern "C" BOOL __wrap_CloseHandle(HANDLE hObject)
     record.call = Call::Close;
     const BOOL result = Logged(record, [&] { return __real_CloseHandle(hObject); });
     if (result) {
-        Release(control.held.handles, control.held.handleCount, [&](const HANDLE& open) { return open == hObject; });
+        Release(openHandles, [&](const HANDLE& open) { return open == hObject; });
     }
     return result;
 }
@@ -439,12 +409,11 @@ extern "C" BOOL __wrap_SetConsoleCtrlHandler(PHANDLER_ROUTINE HandlerRoutine, BO
     CallRecord record{};
     record.call = Call::ControlHandler;
     record.flags = static_cast<DWORD>(Add);
-    Held& held = control.held;
     const BOOL result = Logged(record, [&] { return __real_SetConsoleCtrlHandler(HandlerRoutine, Add); });
     if (result && Add) {
-        Hold(held.handlers, held.handlerCount, HandlerRoutine);
+        installedHandlers.push_back(HandlerRoutine);
     } else if (result) {
-        Release(held.handlers, held.handlerCount, [&](PHANDLER_ROUTINE installed) { return installed == HandlerRoutine; });
+        Release(installedHandlers, [&](PHANDLER_ROUTINE installed) { return installed == HandlerRoutine; });
     }
     return result;
 }
