@@ -44,15 +44,10 @@ DWORD MissingTargetError(const Machine& machine, const char* target)
 DWORD OpenDevice(const char* name, const char* target, DWORD access, OpenedDevice& device)
 {
     const Machine machine = TheMachine();
-    if (target == nullptr) {
-        // A name the process did not define is a driver's own, or nothing.
-        const int controller = FindDriverName(machine, name);
-        device = OpenedDevice{controller, access};
-        return controller < 0 ? ERROR_FILE_NOT_FOUND : 0;
-    }
-    const int controller = FindController(machine, target);
+    // A name the process did not define is a driver's own, or nothing.
+    const int controller = target == nullptr ? FindDriverName(machine, name) : FindController(machine, target);
     if (controller < 0) {
-        return MissingTargetError(machine, target);
+        return target == nullptr ? ERROR_FILE_NOT_FOUND : MissingTargetError(machine, target);
     }
     device = OpenedDevice{controller, access};
     return 0;
