@@ -79,12 +79,22 @@ TEST_F(PlatformTest, BadNamesAreRejected)
     EXPECT_FALSE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, tooLong.c_str(), "\\Device\\Scsi\\SI31141"));
     EXPECT_EQ(GetLastError(), 87u);
     EXPECT_EQ(emulated::DefinitionCount(tooLong.c_str()), 0);
+    EXPECT_FALSE(DefineDosDeviceA(0, "tempBusSil9", "\\Device\\Scsi\\SI91")) << "only raw targets";
+    EXPECT_EQ(GetLastError(), 87u);
+    EXPECT_FALSE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, "tempBusSil9", nullptr));
+    EXPECT_EQ(GetLastError(), 87u);
 
     // A target that names no device object may be defined, as on Windows.
     EXPECT_TRUE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, "tempBusSil9", "\\Device\\Scsi\\SI91"));
     EXPECT_EQ(Open("\\\\.\\tempBusSil9"), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), 2u);
     EXPECT_EQ(Open("Scsi0:"), INVALID_HANDLE_VALUE) << "a device is opened only through \\\\.\\";
+    EXPECT_EQ(GetLastError(), 2u);
+    EXPECT_EQ(Open(""), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), 2u);
+    EXPECT_EQ(CreateFileA("\\\\.\\Scsi0:", kReadWrite, kShareBoth, nullptr, 1 /* CREATE_NEW */, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), 87u) << "only existing devices";
     // A target in an object directory that does not exist.
     EXPECT_TRUE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, "tempBusSil8", "\\Device\\Nowhere\\SI81"));
     EXPECT_EQ(Open("\\\\.\\tempBusSil8"), INVALID_HANDLE_VALUE);
@@ -111,6 +121,9 @@ TEST_F(PlatformTest, ControlChecksAccessNotTheShareMode)
     EXPECT_FALSE(CloseHandle(device));
     EXPECT_EQ(GetLastError(), 6u);
     EXPECT_EQ(Send(device, request), 6u) << "a closed handle";
+    for (HANDLE bad : {static_cast<HANDLE>(nullptr), INVALID_HANDLE_VALUE, reinterpret_cast<HANDLE>(6)}) {
+        EXPECT_EQ(Send(bad, request), 6u);
+    }
     EXPECT_EQ(emulated::OpenHandleCount(), 0);
 }
 
@@ -160,7 +173,7 @@ TEST_F(PlatformTest, SlowPortAnswersAfterItsDelay)
     const DiskIdentity disk = {"SLOW1", "1.0", "SLOW DISK", 1000};
     const FakePort ports[1] = {{&disk, nullptr, 0, 0, 1}};
     const emulated::ControllerSpec controller = {"\\Device\\ScsiPort7", "Scsi7:", 1, ports};
-    emulated::BootMachine(emulated::MachineSpec{&controller, 1, nullptr});
+    emulated::BootMachine(emulated::Machine{&controller, 1});
     HANDLE device = Open("\\\\.\\Scsi7:");
     ASSERT_NE(device, INVALID_HANDLE_VALUE);
     Request request = CmdIde(0);
@@ -226,9 +239,12 @@ TEST_F(PlatformTest, InjectedFaultsHitTheChosenCall)
     EXPECT_EQ(GetLastError(), 1314u);
     EXPECT_EQ(emulated::DefinitionCount("tempBusSil1"), 0);
 
+    emulated::InjectFault(emulated::Fault::Define, 0);
+    ASSERT_TRUE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, "tempBusSil1", "\\Device\\Scsi\\SI11"));
     emulated::InjectFault(emulated::Fault::Remove, 5);
-    EXPECT_FALSE(DefineDosDeviceA(DDD_REMOVE_DEFINITION, "Scsi0:", nullptr));
-    EXPECT_EQ(emulated::DefinitionCount("Scsi0:"), 1) << "a failed removal leaves the name";
+    EXPECT_FALSE(DefineDosDeviceA(DDD_REMOVE_DEFINITION, "tempBusSil1", nullptr));
+    EXPECT_EQ(GetLastError(), 5u);
+    EXPECT_EQ(emulated::DefinitionCount("tempBusSil1"), 1) << "a failed removal leaves the name";
 }
 
 }  // namespace

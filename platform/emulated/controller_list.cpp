@@ -13,14 +13,19 @@ using namespace emulated;
 
 bool ListControllers(ControllerList& list)
 {
-    const Machine& machine = TheMachine();
+    const Machine machine = TheMachine();
+    // The DOS names as an open finds them: the process's newest definition,
+    // else the driver's own. The machine keeps no registry, so no driver's
+    // name.
     for (int port = 0; port < SCSI_PORT_NUMBER_LIMIT; ++port) {
         char name[kNameSize];
+        char target[kNameSize];
         std::snprintf(name, sizeof name, SCSI_PORT_NAME(%d), port);
-        const int definition = FindDefinition(name);
-        if (definition >= 0) {
-            // The machine keeps no registry, so no driver's name.
-            AddScsiPort(list, port, machine.definitions[definition].target, "");
+        const int controller = FindDriverName(machine, name);
+        if (FindDosName(name, target)) {
+            AddScsiPort(list, port, target, "");
+        } else if (controller >= 0) {
+            AddScsiPort(list, port, machine.controllers[controller].device, "");
         }
     }
     for (int i = 0; i < machine.controllerCount; ++i) {

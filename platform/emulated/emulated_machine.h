@@ -1,22 +1,50 @@
 // Test-only control of the emulated platform: describe the machine, make calls
 // fail, raise console control events, and read back every call the tool made.
-// Only tests link it; the product never includes this.
+// Only tests link it: it wraps the kernel32 functions at link time, so the
+// product's own carry none of it.
 #pragma once
 
-#include "call_observer.h"
 #include "identify_block.h"
 #include "kernel32.h"
 #include "machine_state.h"
 
 namespace emulated {
 
+enum class Call { Define, Remove, Open, DeviceControl, Close, ControlHandler };
+
+// One call as the tool made it and, once it returned, how it ended. Strings
+// and the request are copies: the record outlives the caller's buffers.
+struct CallRecord {
+    Call call;
+    DWORD flags;        // Define/Remove: dwFlags; Open: desired access; DeviceControl: control code;
+                        // ControlHandler: Add
+    DWORD shareMode;    // Open
+    DWORD creation;     // Open
+    DWORD attributes;   // Open
+    bool securityNull;  // Open
+    bool templateNull;  // Open
+    bool targetNull;    // Define/Remove
+    bool overlappedNull;      // DeviceControl
+    bool bytesReturnedNull;   // DeviceControl
+    bool sameBuffer;          // DeviceControl: input and output are one buffer
+    char name[kNameSize];     // Define/Remove: the DOS device name; Open: the path
+    char target[kNameSize];   // Define/Remove
+    DWORD inSize;                 // DeviceControl
+    DWORD outSize;                // DeviceControl
+    unsigned char request[CMD_IDE_REQUEST_SIZE];  // DeviceControl: the input bytes as sent
+    BOOL result;
+};
+
 enum class Fault { Define, Open, PortRequest, Remove };
 
-// The built-in machine, and one with no devices and no names, each under the
-// tests' control: boot either with BootMachine. Booting clears faults,
-// handles, handlers and the call log.
-extern const MachineSpec kTestMachine;
-extern const MachineSpec kEmptyTestMachine;
+// The built-in machine, and one with no devices and no names.
+extern const Machine kTestMachine;
+extern const Machine kEmptyTestMachine;
+
+// Starts the machine afresh with copies of `spec`'s controllers: what the
+// tool defined, opened and installed is undone, and faults and the call log
+// are cleared.
+void BootMachine(const Machine& spec);
 
 // Each returns the controller's index, or -1 when the machine is full.
 int AddScsiPort(int number, int ports);         // "\Device\ScsiPort<n>", named "Scsi<n>:"
@@ -46,7 +74,7 @@ bool ControlEventEndedProcess();
 // The log holds the first calls; once full, its last entry is the newest call.
 int CallCount();
 const CallRecord& CallAt(int index);
-// How many definitions are stacked on a DOS device name (0: not defined).
+// How many definitions the process stacked on a DOS device name (0: none).
 int DefinitionCount(const char* name);
 // Handles the tool has opened and not closed.
 int OpenHandleCount();

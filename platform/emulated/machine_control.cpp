@@ -1,11 +1,31 @@
+#include "control_handlers.h"
 #include "device_names.h"
 #include "emulated_machine.h"
-#include "machine_state.h"
+#include "last_error.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <strings.h>
 #include <thread>
+#include <vector>
+
+// The platform's own functions, which the tests' link names so once every
+// call of the tool reaches the wrappers below instead.
+// NOLINTBEGIN(bugprone-reserved-identifier): the linker's names
+extern "C" {
+BOOL __real_DefineDosDeviceA(DWORD dwFlags, LPCSTR lpDeviceName, LPCSTR lpTargetPath);
+HANDLE __real_CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
+                          LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
+                          DWORD dwFlagsAndAttributes, HANDLE hTemplateFile);
+BOOL __real_DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBuffer, DWORD nInBufferSize,
+                            LPVOID lpOutBuffer, DWORD nOutBufferSize, LPDWORD lpBytesReturned,
+                            LPOVERLAPPED lpOverlapped);
+BOOL __real_CloseHandle(HANDLE hObject);
+BOOL __real_SetConsoleCtrlHandler(PHANDLER_ROUTINE HandlerRoutine, BOOL Add);
+}
+// NOLINTEND(bugprone-reserved-identifier)
 
 namespace emulated {
 namespace {
@@ -41,6 +61,11 @@ struct Control {
 
 Control control;
 
+// What the tool holds of the process, undone at the next boot.
+std::vector<std::string> definedNames;
+std::vector<HANDLE> openHandles;
+std::vector<PHANDLER_ROUTINE> installedHandlers;
+
 // An event raised during the define must wait on its own thread for the lock
 // the tool holds around it; the tool's next call on the booting thread joins
 // it, so the handlers' calls are logged while that thread waits.
@@ -63,27 +88,19 @@ int RequestPort(const CallRecord& record)
     return port;
 }
 
-void Record(const CallRecord& record)
+// Logs the call; its index in the log.
+int Record(const CallRecord& record)
 {
     // Once the log is full, its last entry holds the newest call.
     if (control.callCount == kMaxCalls) {
         --control.callCount;
     }
-    control.calls[control.callCount++] = record;
+    control.calls[control.callCount] = record;
+    return control.callCount++;
 }
 
-DWORD Before(const CallRecord& record)
+DWORD FaultOf(const CallRecord& record)
 {
-    JoinPendingEvent();
-    if (record.call == Call::DeviceControl && control.eventPort == RequestPort(record)) {
-        control.eventPort = kNoEvent;
-        control.eventEndedProcess = RaiseControlEvent(control.event);
-    }
-    if (record.call == Call::Define && control.eventPort == kEventDuringDefine) {
-        control.eventPort = kNoEvent;
-        pendingEvent = std::thread([] { control.eventEndedProcess = RaiseControlEvent(control.event); });
-    }
-    Record(record);
     switch (record.call) {
     case Call::Define:
         return control.defineFault;
@@ -98,11 +115,55 @@ DWORD Before(const CallRecord& record)
     }
 }
 
-void After(BOOL result, DWORD error)
+// Runs a call of the tool: raises the event due before it, logs it, and
+// fails it with an injected fault or else lets the platform run it.
+template <typename Run>
+BOOL Logged(const CallRecord& record, Run run)
 {
-    CallRecord& record = control.calls[control.callCount - 1];
-    record.result = result;
-    record.error = result ? 0 : error;
+    JoinPendingEvent();
+    if (record.call == Call::DeviceControl && control.eventPort == RequestPort(record)) {
+        control.eventPort = kNoEvent;
+        control.eventEndedProcess = RaiseControlEvent(control.event);
+    }
+    if (record.call == Call::Define && control.eventPort == kEventDuringDefine) {
+        control.eventPort = kNoEvent;
+        pendingEvent = std::thread([] { control.eventEndedProcess = RaiseControlEvent(control.event); });
+    }
+    const int at = Record(record);
+    const DWORD fault = FaultOf(record);
+    const BOOL result = fault != 0 ? Fail(fault) : run();
+    control.calls[at].result = result;
+    return result;
+}
+
+// Forgets the first item the call let go of.
+template <typename Item, typename Same>
+void Release(std::vector<Item>& items, Same same)
+{
+    const auto found = std::find_if(items.begin(), items.end(), same);
+    if (found != items.end()) {
+        items.erase(found);
+    }
+}
+
+// Copies `text` into a name buffer; false when it does not fit.
+bool CopyName(char (&to)[kNameSize], const char* text)
+{
+    const std::size_t length = std::strlen(text);
+    if (length >= sizeof to) {
+        return false;
+    }
+    std::memcpy(to, text, length + 1);
+    return true;
+}
+
+// A string of the call as its record keeps it; null, or too long for a
+// name, stays empty.
+void Note(char (&to)[kNameSize], const char* text)
+{
+    if (text != nullptr) {
+        CopyName(to, text);
+    }
 }
 
 TestController* ControllerAt(int controller)
@@ -112,7 +173,7 @@ TestController* ControllerAt(int controller)
 
 // A mutable copy of a controller with no disks; its index, or -1 when the
 // machine is full or a name does not fit.
-int CopyController(const char* device, const char* dosName, int ports)
+int AddController(const char* device, const char* dosName, int ports)
 {
     if (control.controllerCount == kMaxControllers || ports < 0 || ports > kMaxPorts) {
         return -1;
@@ -122,46 +183,44 @@ int CopyController(const char* device, const char* dosName, int ports)
     if (!CopyName(added.device, device) || (dosName != nullptr && !CopyName(added.dosName, dosName))) {
         return -1;
     }
-    const char* addedDosName = dosName != nullptr ? added.dosName : nullptr;
-    control.specs[index] = ControllerSpec{added.device, addedDosName, ports, added.ports};
+    control.specs[index] = ControllerSpec{added.device, dosName != nullptr ? added.dosName : nullptr, ports, added.ports};
     return control.controllerCount++;
-}
-
-// At boot the machine gets copies of its controllers, and the tests' control
-// starts afresh with it.
-const ControllerSpec* CopyMachine(const ControllerSpec* controllers, int count)
-{
-    bootThread = std::this_thread::get_id();
-    JoinPendingEvent();
-    std::memset(&control, 0, sizeof control);
-    control.eventPort = kNoEvent;
-    for (int i = 0; i < count; ++i) {
-        const int copy = CopyController(controllers[i].device, controllers[i].dosName, controllers[i].ports);
-        std::copy(controllers[i].port, controllers[i].port + controllers[i].ports, control.controllers[copy].ports);
-    }
-    return control.specs;
-}
-
-const CallObserver kObserver = {CopyMachine, Before, After};
-
-int AddController(const char* device, const char* dosName, int ports)
-{
-    const int index = CopyController(device, dosName, ports);
-    if (index < 0) {
-        return -1;
-    }
-    if (dosName != nullptr && !AddDefinition(dosName, device)) {
-        --control.controllerCount;
-        return -1;
-    }
-    TheMachine().controllerCount = control.controllerCount;
-    return index;
 }
 
 }  // namespace
 
-const MachineSpec kTestMachine = {kBuiltInControllers, kBuiltInControllerCount, &kObserver};
-const MachineSpec kEmptyTestMachine = {nullptr, 0, &kObserver};
+const Machine kTestMachine = {kBuiltInControllers, kBuiltInControllerCount};
+const Machine kEmptyTestMachine = {nullptr, 0};
+
+Machine TheMachine()
+{
+    return Machine{control.specs, control.controllerCount};
+}
+
+void BootMachine(const Machine& spec)
+{
+    bootThread = std::this_thread::get_id();
+    JoinPendingEvent();
+    for (const std::string& name : definedNames) {
+        __real_DefineDosDeviceA(DDD_REMOVE_DEFINITION, name.c_str(), nullptr);
+    }
+    for (HANDLE handle : openHandles) {
+        __real_CloseHandle(handle);
+    }
+    for (PHANDLER_ROUTINE handler : installedHandlers) {
+        __real_SetConsoleCtrlHandler(handler, FALSE);
+    }
+    definedNames.clear();
+    openHandles.clear();
+    installedHandlers.clear();
+    std::memset(&control, 0, sizeof control);
+    control.eventPort = kNoEvent;
+    for (int i = 0; i < spec.controllerCount; ++i) {
+        const ControllerSpec& controller = spec.controllers[i];
+        const int copy = AddController(controller.device, controller.dosName, controller.ports);
+        std::copy(controller.port, controller.port + controller.ports, control.controllers[copy].ports);
+    }
+}
 
 int AddScsiPort(int number, int ports)
 {
@@ -233,15 +292,9 @@ void RaiseControlEventDuringDefine(DWORD event)
 
 bool RaiseControlEvent(DWORD event)
 {
-    // Windows asks the newest handler first and stops at the first that
-    // handles the event; when none does, the process ends.
+    // Windows calls the handlers on a thread of its own.
     bool handled = false;
-    std::thread([&] {
-        const Machine& machine = TheMachine();
-        for (int i = machine.controlHandlerCount - 1; i >= 0 && !handled; --i) {
-            handled = machine.controlHandlers[i](event) != 0;
-        }
-    }).join();
+    std::thread([&] { handled = RunControlHandlers(event); }).join();
     return !handled;
 }
 
@@ -263,16 +316,105 @@ const CallRecord& CallAt(int index)
 
 int DefinitionCount(const char* name)
 {
-    const Machine& machine = TheMachine();
-    return static_cast<int>(std::count_if(machine.definitions, machine.definitions + machine.definitionCount,
-                                          [&](const Definition& definition) { return SameName(definition.name, name); }));
+    return static_cast<int>(std::count_if(definedNames.begin(), definedNames.end(), [&](const std::string& defined) {
+        return strcasecmp(defined.c_str(), name) == 0;
+    }));
 }
 
 int OpenHandleCount()
 {
-    const OpenHandle* handles = TheMachine().handles;
-    return static_cast<int>(
-        std::count_if(handles, handles + kMaxHandles, [](const OpenHandle& handle) { return handle.open; }));
+    return static_cast<int>(openHandles.size());
 }
 
 }  // namespace emulated
+
+using namespace emulated;
+
+// NOLINTBEGIN(bugprone-reserved-identifier): the linker's names
+extern "C" BOOL __wrap_DefineDosDeviceA(DWORD dwFlags, LPCSTR lpDeviceName, LPCSTR lpTargetPath)
+{
+    CallRecord record{};
+    record.call = (dwFlags & DDD_REMOVE_DEFINITION) != 0 ? Call::Remove : Call::Define;
+    record.flags = dwFlags;
+    Note(record.name, lpDeviceName);
+    Note(record.target, lpTargetPath);
+    record.targetNull = lpTargetPath == nullptr;
+    const BOOL result = Logged(record, [&] { return __real_DefineDosDeviceA(dwFlags, lpDeviceName, lpTargetPath); });
+    if (result && record.call == Call::Define) {
+        definedNames.emplace_back(lpDeviceName);
+    } else if (result) {
+        Release(definedNames, [&](const std::string& name) { return strcasecmp(name.c_str(), lpDeviceName) == 0; });
+    }
+    return result;
+}
+
+extern "C" HANDLE __wrap_CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
+                                    LPSECURITY_ATTRIBUTES lpSecurityAttributes, DWORD dwCreationDisposition,
+                                    DWORD dwFlagsAndAttributes, HANDLE hTemplateFile)
+{
+    CallRecord record{};
+    record.call = Call::Open;
+    record.flags = dwDesiredAccess;
+    record.shareMode = dwShareMode;
+    record.creation = dwCreationDisposition;
+    record.attributes = dwFlagsAndAttributes;
+    record.securityNull = lpSecurityAttributes == nullptr;
+    record.templateNull = hTemplateFile == nullptr;
+    Note(record.name, lpFileName);
+    HANDLE opened = INVALID_HANDLE_VALUE;
+    if (Logged(record, [&] {
+            opened = __real_CreateFileA(lpFileName, dwDesiredAccess, dwShareMode, lpSecurityAttributes,
+                                        dwCreationDisposition, dwFlagsAndAttributes, hTemplateFile);
+            return opened != INVALID_HANDLE_VALUE;
+        })) {
+        openHandles.push_back(opened);
+    }
+    return opened;
+}
+
+extern "C" BOOL __wrap_DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBuffer, DWORD nInBufferSize,
+                                       LPVOID lpOutBuffer, DWORD nOutBufferSize, LPDWORD lpBytesReturned,
+                                       LPOVERLAPPED lpOverlapped)
+{
+    CallRecord record{};
+    record.call = Call::DeviceControl;
+    record.flags = dwIoControlCode;
+    record.inSize = nInBufferSize;
+    record.outSize = nOutBufferSize;
+    record.sameBuffer = lpInBuffer == lpOutBuffer;
+    record.bytesReturnedNull = lpBytesReturned == nullptr;
+    record.overlappedNull = lpOverlapped == nullptr;
+    if (lpInBuffer != nullptr) {
+        std::memcpy(record.request, lpInBuffer, std::min<DWORD>(nInBufferSize, CMD_IDE_REQUEST_SIZE));
+    }
+    return Logged(record, [&] {
+        return __real_DeviceIoControl(hDevice, dwIoControlCode, lpInBuffer, nInBufferSize, lpOutBuffer,
+                                      nOutBufferSize, lpBytesReturned, lpOverlapped);
+    });
+}
+
+extern "C" BOOL __wrap_CloseHandle(HANDLE hObject)
+{
+    CallRecord record{};
+    record.call = Call::Close;
+    const BOOL result = Logged(record, [&] { return __real_CloseHandle(hObject); });
+    if (result) {
+        Release(openHandles, [&](const HANDLE& open) { return open == hObject; });
+    }
+    return result;
+}
+
+extern "C" BOOL __wrap_SetConsoleCtrlHandler(PHANDLER_ROUTINE HandlerRoutine, BOOL Add)
+{
+    CallRecord record{};
+    record.call = Call::ControlHandler;
+    record.flags = static_cast<DWORD>(Add);
+    const BOOL result = Logged(record, [&] { return __real_SetConsoleCtrlHandler(HandlerRoutine, Add); });
+    if (result && Add) {
+        installedHandlers.push_back(HandlerRoutine);
+    } else if (result) {
+        Release(installedHandlers, [&](PHANDLER_ROUTINE installed) { return installed == HandlerRoutine; });
+    }
+    return result;
+}
+// NOLINTEND(bugprone-reserved-identifier)

@@ -1,19 +1,13 @@
-// The emulated machine: its controllers, the DOS device namespace, open
-// handles and console control handlers. Fixed tables only: nothing here
-// allocates, and booting touches only the names it defines.
+// The emulated machine: its controllers, each a driver's device object with
+// the miniport behind it. Fixed tables only: nothing here allocates.
 #pragma once
 
+#include "dos_names.h"
 #include "fake_miniport.h"
 
 namespace emulated {
 
-struct CallObserver;
-
-constexpr int kNameSize = 260;
 constexpr int kMaxPorts = 8;
-constexpr int kMaxDefinitions = 16;
-constexpr int kMaxHandles = 4;
-constexpr int kMaxControlHandlers = 4;
 
 struct ControllerSpec {
     const char* device;   // the NT device object name
@@ -22,36 +16,9 @@ struct ControllerSpec {
     const FakePort* port;
 };
 
-// One DOS device definition; definitions of one name stack, the newest last.
-struct Definition {
-    char name[kNameSize];
-    char target[kNameSize];
-};
-
-struct OpenHandle {
-    bool open;
-    int controller;
-    DWORD access;
-};
-
 struct Machine {
-    const ControllerSpec* controllers;  // nullptr until booted, even for no controllers
-    int controllerCount;
-    Definition definitions[kMaxDefinitions];
-    int definitionCount;
-    OpenHandle handles[kMaxHandles];
-    PHANDLER_ROUTINE controlHandlers[kMaxControlHandlers];
-    int controlHandlerCount;
-    DWORD lastError;
-    const CallObserver* observer;  // nullptr in the product
-};
-
-// What the machine starts as: its controllers (which must outlive it) and
-// who watches its calls.
-struct MachineSpec {
     const ControllerSpec* controllers;
     int controllerCount;
-    const CallObserver* observer;
 };
 
 // SCSI port 0 with disks on ports 0 and 1, SiliconImage 3112 with a disk on
@@ -59,21 +26,17 @@ struct MachineSpec {
 constexpr int kBuiltInControllerCount = 3;
 extern const ControllerSpec kBuiltInControllers[kBuiltInControllerCount];
 
-// The machine, booted on first use with the built-in controllers and no
-// observer, as the product runs it.
-Machine& TheMachine();
-// Starts the machine afresh: no handles, no handlers, only the controllers'
-// own DOS names.
-void BootMachine(const MachineSpec& spec);
+// The machine the platform emulates: the built-in one in the product; the
+// tests link a machine of their own.
+Machine TheMachine();
 
-// Stacks a definition; false when the table is full or a name does not fit.
-bool AddDefinition(const char* name, const char* target);
+// Windows compares object names without regard to case.
 bool SameName(const char* a, const char* b);
-// The newest definition of a DOS device name, or -1.
-int FindDefinition(const char* name);
+
+// The controller whose driver defines the DOS name `name`, or -1.
+int FindDriverName(const Machine& machine, const char* name);
+
 // Cuts `path` to the object directory it lies in; false at the root.
 bool ParentDirectory(const char* path, char (&directory)[kNameSize]);
-// Copies `text` into a name buffer; false when it does not fit.
-bool CopyName(char (&to)[kNameSize], const char* text);
 
 }  // namespace emulated

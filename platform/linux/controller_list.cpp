@@ -1,12 +1,12 @@
 // Linux as portdump-list reads it: sysfs only, which any user may read.
 // Nothing is opened but sysfs attributes; no device is asked.
 #include "controller_list.h"
+#include "controller_listing.h"
 
 #include "controller_open.h"
 #include "device_names.h"
 #include "directory_entries.h"
 #include "sysfs_map.h"
-#include "system_roots.h"
 
 #include <climits>
 #include <cstdio>
@@ -43,7 +43,7 @@ void AddPorts(const char* sys, const PciAddress& address, ListedController& entr
 }
 
 // Without the sg driver portdump asks no port, so none is shown.
-void AddController(ControllerList& list, int number, const Controller& controller, bool withPorts)
+void AddController(const char* sys, ControllerList& list, int number, const Controller& controller, bool withPorts)
 {
     ListedController& entry = list.controllers[list.count++];
     entry = ListedController{};
@@ -53,11 +53,11 @@ void AddController(ControllerList& list, int number, const Controller& controlle
                   at.function);
     std::snprintf(entry.fields[1], sizeof entry.fields[1], "%04x:%04x", controller.vendor, controller.deviceId);
     char driver[64];
-    if (ReadControllerDriver(theSystemRoots.sys, at, driver)) {
+    if (ReadControllerDriver(sys, at, driver)) {
         Copy(entry.fields[2], driver);
     }
     if (withPorts) {
-        AddPorts(theSystemRoots.sys, at, entry);
+        AddPorts(sys, at, entry);
     }
 }
 
@@ -108,7 +108,11 @@ bool SysfsReadable(const char* sys, ControllerList& list)
 
 bool ListControllers(ControllerList& list)
 {
-    const char* sys = theSystemRoots.sys;
+    return ListControllersUnder(kSystemRoots.sys, list);
+}
+
+bool ListControllersUnder(const char* sys, ControllerList& list)
+{
     if (!SysfsReadable(sys, list)) {
         return false;
     }
@@ -116,12 +120,12 @@ bool ListControllers(ControllerList& list)
     Controller controllers[kMaxControllers];
     const int count = ListControllers(sys, controllers);
     for (int i = 0; i < count && i < SCSI_PORT_NUMBER_LIMIT; ++i) {
-        AddController(list, i, controllers[i], sg);
+        AddController(sys, list, i, controllers[i], sg);
     }
     for (int i = 0; i < count; ++i) {
         const int model = ModelNumber(controllers, count, i);
         if (model >= 0) {
-            AddController(list, model, controllers[i], sg);
+            AddController(sys, list, model, controllers[i], sg);
         }
     }
     Copy(list.noneFoundNote, sg ? "the sg driver is loaded" : "the sg driver is not loaded");

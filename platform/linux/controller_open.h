@@ -12,6 +12,9 @@ struct SystemRoots {
     const char* proc;
 };
 
+// The system's own.
+inline constexpr SystemRoots kSystemRoots = {"/sys", "/dev", "/proc"};
+
 // A controller opened for the tool: the sg node of each port that holds a
 // device (-1 where none) and the identify that device answers.
 struct OpenedController {

@@ -1,9 +1,9 @@
 // portdump-list on Linux, on the test-built sysfs trees: the lines a user
 // reads, checked against what each tree holds.
 #include "controller_list.h"
+#include "controller_listing.h"
 #include "controller_report.h"
 #include "sysfs_tree.h"
-#include "system_roots.h"
 
 #include <gtest/gtest.h>
 
@@ -27,9 +27,7 @@ std::string List(const std::string& sys)
 {
     static ControllerList list;
     list = ControllerList{};
-    theSystemRoots.sys = sys.c_str();
-    const bool readable = ListControllers(list);
-    theSystemRoots.sys = "/sys";
+    const bool readable = ListControllersUnder(sys.c_str(), list);
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
     const int status = ReportControllers(readable, list, out, err);

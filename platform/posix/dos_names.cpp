@@ -1,4 +1,4 @@
-#include "dos_devices.h"
+#include "dos_names.h"
 
 #include <cstring>
 #include <pthread.h>
@@ -9,8 +9,8 @@ namespace {
 constexpr int kMaxNames = 16;
 
 struct Definition {
-    char name[kDosNameSize];
-    char target[kDosNameSize];
+    char name[kNameSize];
+    char target[kNameSize];
 };
 
 // A console control handler removes names on its own thread.
@@ -20,7 +20,7 @@ int count = 0;
 
 bool Fits(const char* text)
 {
-    return std::strlen(text) < static_cast<std::size_t>(kDosNameSize);
+    return std::strlen(text) < static_cast<std::size_t>(kNameSize);
 }
 
 // Windows compares object names without regard to case.
@@ -66,7 +66,7 @@ DWORD RemoveDosName(const char* name, const char* target)
     return at >= 0 ? 0 : ERROR_FILE_NOT_FOUND;
 }
 
-bool FindDosName(const char* name, char (&target)[kDosNameSize])
+bool FindDosName(const char* name, char (&target)[kNameSize])
 {
     pthread_mutex_lock(&lock);
     const int at = Newest(name, nullptr);

@@ -1,0 +1,59 @@
+#include "device_names.h"
+#include "machine_state.h"
+
+#include <cstddef>
+#include <cstring>
+#include <strings.h>
+
+namespace emulated {
+namespace {
+
+// Invented disks of the built-in machine.
+const DiskIdentity kScsi0Port0 = {"EMU0000A1", "1.00", "PORTDUMP EMULATED DISK 500", 976773168ull};
+const DiskIdentity kScsi0Port1 = {"EMU0000B2", "1.00", "PORTDUMP EMULATED DISK 250", 488397168ull};
+const DiskIdentity kSil3112Port0 = {"SIL3112P0", "2.10", "PORTDUMP EMULATED SATA 80", 156301488ull};
+const DiskIdentity kSil3114Port1 = {"SIL3114P1", "3.02", "PORTDUMP EMULATED SATA 1000", 1953525168ull};
+const DiskIdentity kSil3114Port3 = {"SIL3114P3", "3.02", "PORTDUMP EMULATED SATA 2000", 3907029168ull};
+
+const FakePort kScsi0Ports[] = {{&kScsi0Port0, nullptr, 0, 0, 0}, {&kScsi0Port1, nullptr, 0, 0, 0}, {}, {}};
+const FakePort kSil3112Ports[] = {{&kSil3112Port0, nullptr, 0, 0, 0}, {}};
+const FakePort kSil3114Ports[] = {{}, {&kSil3114Port1, nullptr, 0, 0, 0}, {}, {&kSil3114Port3, nullptr, 0, 0, 0}};
+
+}  // namespace
+
+const ControllerSpec kBuiltInControllers[kBuiltInControllerCount] = {
+    {SCSI_PORT_DEVICE(0), SCSI_PORT_NAME(0), 4, kScsi0Ports},
+    {SIL_DEVICE(3112), nullptr, 2, kSil3112Ports},
+    {SIL_DEVICE(3114), nullptr, 4, kSil3114Ports},
+};
+
+bool SameName(const char* a, const char* b)
+{
+    return strcasecmp(a, b) == 0;
+}
+
+int FindDriverName(const Machine& machine, const char* name)
+{
+    for (int i = 0; i < machine.controllerCount; ++i) {
+        const char* dosName = machine.controllers[i].dosName;
+        if (dosName != nullptr && SameName(dosName, name)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+bool ParentDirectory(const char* path, char (&directory)[kNameSize])
+{
+    const char* lastSeparator = std::strrchr(path, '\\');
+    if (lastSeparator == nullptr || lastSeparator == path ||
+        lastSeparator - path >= static_cast<std::ptrdiff_t>(sizeof directory)) {
+        return false;
+    }
+    const std::size_t length = static_cast<std::size_t>(lastSeparator - path);
+    std::memcpy(directory, path, length);
+    directory[length] = '\0';
+    return true;
+}
+
+}  // namespace emulated

@@ -1,3 +1,0 @@
-#include "system_roots.h"
-
-SystemRoots theSystemRoots = {"/sys", "/dev", "/proc"};
