@@ -131,7 +131,7 @@ BOOL Logged(const CallRecord& record, Run run)
     }
     const int at = Record(record);
     const DWORD fault = FaultOf(record);
-    const BOOL result = fault != 0 ? Fail(fault) : run();
+    const BOOL result = fault != 0 ? FailWithError(fault) : run();
     control.calls[at].result = result;
     return result;
 }

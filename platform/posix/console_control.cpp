@@ -35,7 +35,7 @@ bool RunControlHandlers(DWORD event)
 extern "C" BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE HandlerRoutine, BOOL Add)
 {
     if (HandlerRoutine == nullptr) {
-        return Fail(ERROR_INVALID_PARAMETER);
+        return FailWithError(ERROR_INVALID_PARAMETER);
     }
     pthread_mutex_lock(&lock);
     DWORD error = 0;
@@ -59,5 +59,5 @@ extern "C" BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE HandlerRoutine, BOOL Add)
         }
     }
     pthread_mutex_unlock(&lock);
-    return error == 0 ? TRUE : Fail(error);
+    return error == 0 ? TRUE : FailWithError(error);
 }

@@ -35,13 +35,13 @@ HandleSlot* SlotOf(HANDLE handle)
 
 HANDLE FailOpen(DWORD error)
 {
-    Fail(error);
+    FailWithError(error);
     return INVALID_HANDLE_VALUE;
 }
 
 BOOL Outcome(DWORD error)
 {
-    return error == 0 ? TRUE : Fail(error);
+    return error == 0 ? TRUE : FailWithError(error);
 }
 
 bool IsEmpty(const char* text)
@@ -54,7 +54,7 @@ bool IsEmpty(const char* text)
 extern "C" BOOL DefineDosDeviceA(DWORD dwFlags, LPCSTR lpDeviceName, LPCSTR lpTargetPath)
 {
     if (IsEmpty(lpDeviceName)) {
-        return Fail(ERROR_INVALID_PARAMETER);
+        return FailWithError(ERROR_INVALID_PARAMETER);
     }
     if ((dwFlags & DDD_REMOVE_DEFINITION) != 0) {
         return Outcome(RemoveDosName(lpDeviceName, IsEmpty(lpTargetPath) ? nullptr : lpTargetPath));
@@ -62,7 +62,7 @@ extern "C" BOOL DefineDosDeviceA(DWORD dwFlags, LPCSTR lpDeviceName, LPCSTR lpTa
     // Only raw device object targets mean anything here; the tool asks for
     // nothing else.
     if (dwFlags != DDD_RAW_TARGET_PATH || IsEmpty(lpTargetPath)) {
-        return Fail(ERROR_INVALID_PARAMETER);
+        return FailWithError(ERROR_INVALID_PARAMETER);
     }
     return Outcome(DefineDosName(lpDeviceName, lpTargetPath));
 }
@@ -100,11 +100,11 @@ extern "C" BOOL DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lp
 {
     HandleSlot* slot = SlotOf(hDevice);
     if (slot == nullptr) {
-        return Fail(ERROR_INVALID_HANDLE);
+        return FailWithError(ERROR_INVALID_HANDLE);
     }
     // Every device here is a storage port driver's, which knows no other request.
     if (dwIoControlCode != IOCTL_SCSI_MINIPORT) {
-        return Fail(ERROR_INVALID_FUNCTION);
+        return FailWithError(ERROR_INVALID_FUNCTION);
     }
     return Outcome(ControlDevice(slot->device, lpInBuffer, nInBufferSize, lpOutBuffer, nOutBufferSize, lpBytesReturned));
 }
@@ -113,7 +113,7 @@ extern "C" BOOL CloseHandle(HANDLE hObject)
 {
     HandleSlot* slot = SlotOf(hObject);
     if (slot == nullptr) {
-        return Fail(ERROR_INVALID_HANDLE);
+        return FailWithError(ERROR_INVALID_HANDLE);
     }
     CloseDevice(slot->device);
     slot->open = false;

@@ -5,7 +5,7 @@ namespace {
 thread_local DWORD lastError = 0;
 }  // namespace
 
-BOOL Fail(DWORD error)
+BOOL FailWithError(DWORD error)
 {
     lastError = error;
     return FALSE;

@@ -3,4 +3,4 @@
 #include "kernel32.h"
 
 // Records `error` as the calling thread's last error and returns FALSE.
-BOOL Fail(DWORD error);
+BOOL FailWithError(DWORD error);
