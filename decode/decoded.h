@@ -5,6 +5,7 @@
 #include "block_kind.h"
 #include "dump_parser.h"
 #include "identify.h"
+#include "report_facts.h"
 #include "smart.h"
 
 struct DecodedBlock {
@@ -13,6 +14,7 @@ struct DecodedBlock {
     LineNumber line;
     Classification kind;
     IdentifyInfo identify;  // when kind.kind is Identify
+    IdentifyFacts identifyFacts;
     PacketInfo packet;      // when kind.kind is IdentifyPacket
     SmartInfo smart;        // when kind.kind is Smart
 };
@@ -21,7 +23,7 @@ void DecodeBlock(const ParsedBlock& block, const char* source, DecodedBlock& dec
 
 // What a report prints of a block of each kind.
 struct BlockPrinters {
-    void (*identify)(const IdentifyInfo& info);
+    void (*identify)(const IdentifyInfo& info, const IdentifyFacts& facts);
     void (*packet)(const PacketInfo& info);
     void (*smart)(const SmartInfo& info);
     void (*unknown)(const char* reason);

@@ -3,9 +3,11 @@
 // implementation a platform; portdump-list's own sources are the same on each.
 #pragma once
 
+#include "device_names.h"
+
 constexpr int kMaxListedControllers = 128;
 constexpr int kListedFields = 3;
-constexpr int kListedFieldSize = 260;
+constexpr int kListedFieldSize = DEVICE_NAME_SIZE;  // each field a name the system gives
 
 // One controller: the number to give portdump, and what the system says it
 // is, in the platform's own terms; an empty field is not shown.

@@ -78,12 +78,12 @@ TEST(InventedDisks, WineStandInDecodesToItsDisksAndTheShortAnswer)
 }
 
 struct RealBlock {
-    unsigned char bytes[kBlockSize];
+    unsigned char bytes[ATA_BLOCK_SIZE];
     explicit RealBlock(const char* name)
     {
         const std::string data = ReadFile(std::string(DATA_DIR) + "/" + name);
-        EXPECT_EQ(data.size(), static_cast<std::size_t>(kBlockSize)) << name;
-        std::memcpy(bytes, data.data(), kBlockSize);
+        EXPECT_EQ(data.size(), static_cast<std::size_t>(ATA_BLOCK_SIZE)) << name;
+        std::memcpy(bytes, data.data(), ATA_BLOCK_SIZE);
     }
 };
 
@@ -109,7 +109,7 @@ TEST(Classification, ChecksumsAndKinds)
     EXPECT_EQ(ClassifyBlock(smart.bytes).kind, BlockKind::Smart);
     EXPECT_EQ(ClassifyBlock(smart.bytes).checksum, Checksum::Incorrect);
 
-    const unsigned char zero[kBlockSize] = {};
+    const unsigned char zero[ATA_BLOCK_SIZE] = {};
     const Classification none = ClassifyBlock(zero);
     EXPECT_EQ(none.kind, BlockKind::Unknown);
     EXPECT_NE(std::strstr(none.reason, "all zero"), nullptr);
