@@ -13,10 +13,10 @@ struct DecodedBlock {
     int port;  // kNoPort when the dump had no port line
     LineNumber line;
     Classification kind;
-    IdentifyInfo identify;  // when kind.kind is Identify
-    IdentifyFacts identifyFacts;
-    PacketInfo packet;      // when kind.kind is IdentifyPacket
-    SmartInfo smart;        // when kind.kind is Smart
+    IdentifyInfo identify;        // when kind.kind is Identify
+    IdentifyFacts identifyFacts;  // the same
+    PacketInfo packet;            // when kind.kind is IdentifyPacket
+    SmartInfo smart;              // when kind.kind is Smart
 };
 
 void DecodeBlock(const ParsedBlock& block, const char* source, DecodedBlock& decoded);

@@ -24,7 +24,7 @@ struct IdentifyInfo {
     int rotationRate;      // rpm, 1 for solid state, or kNotReported
     int formFactor;        // word 168's code, 0 when not reported
     unsigned majorVersions;     // word 80: bit n for version n; 0 when not reported
-    int transport;              // kParallelTransport, kSerialTransport, other, or kNotReported
+    int transport;              // kParallelTransport, kSerialTransport, another type, or kNotReported
     unsigned transportVersions; // word 222 bits 11:0
     unsigned sataGenerations;   // bit n - 1 for Gen n signalling
     int ncqQueueDepth;          // kNotReported without NCQ
