@@ -35,4 +35,8 @@
 /* A DOS device name is opened as this prefix and the name. */
 #define DOS_DEVICE_PATH_PREFIX "\\\\.\\"
 
+/* A buffer that holds any of these names or paths with its NUL: Windows'
+ * MAX_PATH. */
+#define DEVICE_NAME_SIZE 260
+
 #endif

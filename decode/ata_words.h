@@ -1,6 +1,8 @@
 // The words of a 512-byte ATA data block and the strings in them.
 #pragma once
 
+#include "ata_block.h"
+
 #include <cstddef>
 
 // A little-endian 16-bit word of the block, as ATA numbers them.
@@ -40,14 +42,14 @@ void AtaString(const unsigned char* block, int firstWord, char (&text)[N])
 // The model, serial and firmware of IDENTIFY DEVICE and IDENTIFY PACKET
 // DEVICE data, in the same words of both.
 struct DeviceStrings {
-    char model[41];  // words 27-46
-    char serial[21];  // words 10-19
-    char firmware[9];  // words 23-26
+    char model[2 * ATA_MODEL_WORDS + 1];
+    char serial[2 * ATA_SERIAL_WORDS + 1];
+    char firmware[2 * ATA_FIRMWARE_WORDS + 1];
 };
 
 inline void ReadDeviceStrings(const unsigned char* block, DeviceStrings& strings)
 {
-    AtaString(block, 27, strings.model);
-    AtaString(block, 10, strings.serial);
-    AtaString(block, 23, strings.firmware);
+    AtaString(block, ATA_MODEL_FIRST_WORD, strings.model);
+    AtaString(block, ATA_SERIAL_FIRST_WORD, strings.serial);
+    AtaString(block, ATA_FIRMWARE_FIRST_WORD, strings.firmware);
 }

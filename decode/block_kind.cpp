@@ -9,7 +9,7 @@ namespace {
 bool SumsToZero(const unsigned char* block)
 {
     unsigned sum = 0;
-    for (int i = 0; i < kBlockSize; ++i) {
+    for (int i = 0; i < ATA_BLOCK_SIZE; ++i) {
         sum += block[i];
     }
     return (sum & 0xFF) == 0;
@@ -35,8 +35,9 @@ bool PlausibleString(const unsigned char* block, int first, int count, bool requ
 // leave its serial blank and has no sectors of its own).
 bool HasIdentifyStrings(const unsigned char* block, bool packet)
 {
-    return PlausibleString(block, 10, 10, !packet) && PlausibleString(block, 23, 4, true) &&
-           PlausibleString(block, 27, 20, true);
+    return PlausibleString(block, ATA_SERIAL_FIRST_WORD, ATA_SERIAL_WORDS, !packet) &&
+           PlausibleString(block, ATA_FIRMWARE_FIRST_WORD, ATA_FIRMWARE_WORDS, true) &&
+           PlausibleString(block, ATA_MODEL_FIRST_WORD, ATA_MODEL_WORDS, true);
 }
 
 bool LooksLikeIdentify(const unsigned char* block, bool packet)
@@ -108,7 +109,7 @@ Classification ClassifySmart(const unsigned char* block, Checksum sum)
 Classification ClassifyBlock(const unsigned char* block)
 {
     bool allZero = true;
-    for (int i = 0; i < kBlockSize && allZero; ++i) {
+    for (int i = 0; i < ATA_BLOCK_SIZE && allZero; ++i) {
         allZero = block[i] == 0;
     }
     if (allZero) {

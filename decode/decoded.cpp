@@ -1,5 +1,7 @@
 #include "decoded.h"
 
+#include "error_meanings.h"
+
 void DecodeBlock(const ParsedBlock& block, const char* source, DecodedBlock& decoded)
 {
     decoded.source = source;
@@ -9,6 +11,7 @@ void DecodeBlock(const ParsedBlock& block, const char* source, DecodedBlock& dec
     switch (decoded.kind.kind) {
     case BlockKind::Identify:
         DecodeIdentify(block.bytes, decoded.identify);
+        GatherIdentifyFacts(decoded.identify, decoded.identifyFacts);
         break;
     case BlockKind::IdentifyPacket:
         DecodeIdentifyPacket(block.bytes, decoded.packet);
@@ -25,7 +28,7 @@ void PrintBlockBody(const DecodedBlock& block, const BlockPrinters& printers)
 {
     switch (block.kind.kind) {
     case BlockKind::Identify:
-        printers.identify(block.identify);
+        printers.identify(block.identify, block.identifyFacts);
         break;
     case BlockKind::IdentifyPacket:
         printers.packet(block.packet);
@@ -49,17 +52,6 @@ const char* FailureMeaning(const FailureLine& failure)
     case FailedStep::CreateFile:
         break;
     }
-    // The Windows numbers, as portdump gives them on Windows and on Linux.
-    switch (failure.error) {
-    case 2:
-        return "file not found: no controller of that number, or no SiliconImage controller (or driver) of that model";
-    case 3:
-        return "path not found: no SiliconImage controller (or driver) at all";
-    case 5:
-        return "access denied: run it as administrator (Windows) or as root outside user namespaces (Linux)";
-    case 1062:
-        return "service not active: the SCSI generic driver is not loaded (Linux): modprobe sg";
-    default:
-        return "the device could not be opened";
-    }
+    const char* meaning = ErrorMeaning(failure.error);
+    return meaning != nullptr ? meaning : "the device could not be opened";
 }

@@ -5,6 +5,7 @@
 #include "block_kind.h"
 #include "dump_parser.h"
 #include "identify.h"
+#include "report_facts.h"
 #include "smart.h"
 
 struct DecodedBlock {
@@ -12,16 +13,17 @@ struct DecodedBlock {
     int port;  // kNoPort when the dump had no port line
     LineNumber line;
     Classification kind;
-    IdentifyInfo identify;  // when kind.kind is Identify
-    PacketInfo packet;      // when kind.kind is IdentifyPacket
-    SmartInfo smart;        // when kind.kind is Smart
+    IdentifyInfo identify;        // when kind.kind is Identify
+    IdentifyFacts identifyFacts;  // the same
+    PacketInfo packet;            // when kind.kind is IdentifyPacket
+    SmartInfo smart;              // when kind.kind is Smart
 };
 
 void DecodeBlock(const ParsedBlock& block, const char* source, DecodedBlock& decoded);
 
 // What a report prints of a block of each kind.
 struct BlockPrinters {
-    void (*identify)(const IdentifyInfo& info);
+    void (*identify)(const IdentifyInfo& info, const IdentifyFacts& facts);
     void (*packet)(const PacketInfo& info);
     void (*smart)(const SmartInfo& info);
     void (*unknown)(const char* reason);

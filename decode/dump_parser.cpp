@@ -12,8 +12,8 @@ namespace {
 
 using Text = std::string_view;
 
-constexpr int kLinesPerBlock = kBlockSize / kDumpBytesPerLine;
-constexpr long long kLastOffset = kBlockSize - kDumpBytesPerLine;
+constexpr int kLinesPerBlock = ATA_BLOCK_SIZE / kDumpBytesPerLine;
+constexpr long long kLastOffset = ATA_BLOCK_SIZE - kDumpBytesPerLine;
 constexpr int kMaxTokens = 40;
 constexpr Text kSeparator = DUMP_SEPARATOR;
 constexpr Text kPortLine = DUMP_PORT_LINE_FORMAT;
@@ -450,7 +450,7 @@ void ReadDumpLine(DumpParser& parser, const LineBytes& line, bool repeats, LineN
     }
     const long long expected = static_cast<long long>(kDumpBytesPerLine) * parser.linesRead;
     if (offset % kDumpBytesPerLine != 0 || offset > kLastOffset) {
-        Reject(parser, number, "offset %03llx is not a line of a 512-byte block", offset);
+        Reject(parser, number, "offset %03llx is not a line of a %d-byte block", offset, ATA_BLOCK_SIZE);
     } else if (offset == expected) {
         StoreBytes(parser, line, number);
     } else if (offset == expected - kDumpBytesPerLine) {

@@ -2,11 +2,12 @@
 // 512-byte block, each failure line, and each error in the input.
 #pragma once
 
+#include "ata_block.h"
+#include "device_names.h"
+
 #include <cstddef>
 
-constexpr int kBlockSize = 512;
 constexpr int kNoPort = -1;
-constexpr int kMaxPath = 260;
 constexpr int kMaxMessage = 160;  // an error message with its terminator
 // The longest line taken for portdump's, without the blanks around it.
 constexpr std::size_t kMaxLineLength = 1024;
@@ -22,7 +23,7 @@ constexpr bool IsLinePadding(char c)
 using LineNumber = long long;
 
 struct ParsedBlock {
-    unsigned char bytes[kBlockSize];
+    unsigned char bytes[ATA_BLOCK_SIZE];
     int port;         // from the last "Port N" line, or kNoPort
     LineNumber line;  // the line labelled 000
 };
@@ -31,7 +32,7 @@ enum class FailedStep { Usage, DefineDosDevice, CreateFile };
 
 struct FailureLine {
     FailedStep step;
-    char path[kMaxPath];  // CreateFile: the path that failed to open
+    char path[DEVICE_NAME_SIZE];  // CreateFile: the path that failed to open
     long long error;      // GetLastError as portdump printed it (%d of a DWORD); none for Usage
     LineNumber line;
 };

@@ -10,6 +10,9 @@ struct Feature {
 };
 
 constexpr int kNotReported = -1;
+// Word 222's transport types.
+constexpr int kParallelTransport = 0;
+constexpr int kSerialTransport = 1;
 
 struct IdentifyInfo {
     DeviceStrings strings;  // padding (blanks, NULs) trimmed
@@ -21,7 +24,7 @@ struct IdentifyInfo {
     int rotationRate;      // rpm, 1 for solid state, or kNotReported
     int formFactor;        // word 168's code, 0 when not reported
     unsigned majorVersions;     // word 80: bit n for version n; 0 when not reported
-    int transport;              // 0 parallel, 1 serial, or kNotReported
+    int transport;              // kParallelTransport, kSerialTransport, another type, or kNotReported
     unsigned transportVersions; // word 222 bits 11:0
     unsigned sataGenerations;   // bit n - 1 for Gen n signalling
     int ncqQueueDepth;          // kNotReported without NCQ

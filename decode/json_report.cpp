@@ -54,38 +54,23 @@ void Count(const char* key, unsigned long long value)
     }
 }
 
-// Bytes in `unit`s, to one decimal; null when not reported.
-void Size(const char* key, unsigned long long bytes, double unit)
+// A figure to one decimal; null when not reported.
+void Decimal(const char* key, bool reported, double value)
 {
     JsonKey(key);
-    if (bytes != 0) {
-        JsonOneDecimal(static_cast<double>(bytes) / unit);
+    if (reported) {
+        JsonOneDecimal(value);
     } else {
         JsonNull();
     }
 }
 
-// The bits of `bits` from `first` to `last`, each as its number plus `offset`.
-void PrintBits(const char* key, unsigned bits, int first, int last, int offset)
+void PrintNames(const char* key, const NameList& list)
 {
     JsonKey(key);
     JsonOpenArray();
-    for (int bit = first; bit <= last; ++bit) {
-        if ((bits >> bit & 1) != 0) {
-            JsonNumber(bit + offset);
-        }
-    }
-    JsonClose();
-}
-
-void PrintNames(const char* key, unsigned bits, int count, const char* (*name)(int))
-{
-    JsonKey(key);
-    JsonOpenArray();
-    for (int bit = 0; bit < count; ++bit) {
-        if ((bits >> bit & 1) != 0 && name(bit) != nullptr) {
-            JsonString(name(bit));
-        }
+    for (int i = 0; i < list.count; ++i) {
+        JsonString(list.names[i]);
     }
     JsonClose();
 }
@@ -107,26 +92,25 @@ void PrintPacket(const PacketInfo& info)
     JsonClose();
 }
 
-void PrintFeatures(const IdentifyInfo& info)
+void PrintFeatures(const IdentifyFacts& facts)
 {
     JsonKey("features");
     JsonOpenObject();
-    for (int i = 0; i < kFeatureTermCount; ++i) {
-        const FeatureTerm& term = kFeatureTerms[i];
-        JsonKey(term.name.json);
+    for (const FeatureFact& feature : facts.features) {
+        JsonKey(feature.name.json);
         JsonOpenObject();
-        Field("supported", (info.*term.feature).supported);
-        Field("enabled", (info.*term.feature).enabled);
-        if (term.feature == &IdentifyInfo::security) {
-            Field("locked", info.securityLocked);
-            Field("frozen", info.securityFrozen);
+        Field("supported", feature.state.supported);
+        Field("enabled", feature.state.enabled);
+        if (feature.hasLockState) {
+            Field("locked", feature.locked);
+            Field("frozen", feature.frozen);
         }
         JsonClose();
     }
     JsonClose();
 }
 
-void PrintIdentify(const IdentifyInfo& info)
+void PrintIdentify(const IdentifyInfo& info, const IdentifyFacts& facts)
 {
     JsonKey("identify");
     JsonOpenObject();
@@ -137,19 +121,23 @@ void PrintIdentify(const IdentifyInfo& info)
     Count("logical_sector_size", info.logicalSectorSize);
     Count("physical_sector_size", info.physicalSectorSize);
     Count("capacity_bytes", info.capacityBytes);
-    Size("capacity_gb", info.capacityBytes, 1e9);
-    Size("capacity_gib", info.capacityBytes, 1024.0 * 1024.0 * 1024.0);
-    const Term rotation = RotationTerm(info.rotationRate);
-    if (rotation.text == nullptr) {
+    Decimal("capacity_gb", info.capacityBytes != 0, facts.capacityGB);
+    Decimal("capacity_gib", info.capacityBytes != 0, facts.capacityGiB);
+    if (IsNumber(facts.rotation)) {
         Field("rotation_rate", static_cast<long long>(info.rotationRate));
     } else {
-        Field("rotation_rate", rotation.json);
+        Field("rotation_rate", facts.rotation.json);
     }
     Field("form_factor", FormFactorName(info.formFactor));
-    PrintNames("ata_major_versions", info.majorVersions, 16, MajorVersionName);
-    Field("transport", TransportTerm(info.transport).json);
-    PrintNames("transport_versions", info.transport == 1 ? info.transportVersions : 0, 12, SerialTransportName);
-    PrintBits("sata_generations", info.sataGenerations, 0, 2, 1);
+    PrintNames("ata_major_versions", facts.ataVersions);
+    Field("transport", facts.transport.json);
+    PrintNames("transport_versions", facts.transportVersions);
+    JsonKey("sata_generations");
+    JsonOpenArray();
+    for (int i = 0; i < facts.sataGenerationCount; ++i) {
+        JsonNumber(facts.sataGenerations[i]);
+    }
+    JsonClose();
     JsonKey("ncq_queue_depth");
     if (info.ncqQueueDepth == kNotReported) {
         JsonNull();
@@ -157,7 +145,7 @@ void PrintIdentify(const IdentifyInfo& info)
         JsonNumber(info.ncqQueueDepth);
     }
     Field("wwn", info.wwn[0] != '\0' ? info.wwn : nullptr);
-    PrintFeatures(info);
+    PrintFeatures(facts);
     JsonClose();
 }
 

@@ -1,5 +1,7 @@
 #include "report_terms.h"
 
+#include "identify.h"
+
 // Each table in the order of its enum.
 namespace {
 
@@ -44,9 +46,9 @@ Term TransportTerm(int transport)
     switch (transport) {
     case kNotReported:
         return {"not reported", nullptr};
-    case 0:
+    case kParallelTransport:
         return {"parallel", "parallel"};
-    case 1:
+    case kSerialTransport:
         return {"serial", "serial"};
     default:
         return {"other", "other"};
@@ -58,16 +60,5 @@ Term RotationTerm(int rotationRate)
     if (rotationRate == kNotReported) {
         return {"not reported", nullptr};
     }
-    return rotationRate == 1 ? Term{"solid state", "solid state"} : Term{nullptr, nullptr};
+    return rotationRate == 1 ? Term{"solid state", "solid state"} : kNumberTerm;
 }
-
-const FeatureTerm kFeatureTerms[] = {
-    {{"SMART", "smart"}, &IdentifyInfo::smart},
-    {{"Security", "security"}, &IdentifyInfo::security},
-    {{"Write cache", "write_cache"}, &IdentifyInfo::writeCache},
-    {{"Look-ahead", "look_ahead"}, &IdentifyInfo::lookAhead},
-    {{"48-bit address", "lba48"}, &IdentifyInfo::lba48},
-    {{"APM", "apm"}, &IdentifyInfo::apm},
-    {{"TRIM", "trim"}, &IdentifyInfo::trim},
-};
-const int kFeatureTermCount = sizeof kFeatureTerms / sizeof kFeatureTerms[0];

@@ -2,27 +2,26 @@
 // form, so that the text and the JSON say the same things.
 #pragma once
 
-#include "decoded.h"
+#include "block_kind.h"
+#include "dump_parser.h"
 
 struct Term {
     const char* text;  // for a person
     const char* json;  // a JSON string, or nullptr for null
 };
 
+// No word for the value: it is a number, which each report prints as one.
+constexpr Term kNumberTerm = {nullptr, nullptr};
+
+constexpr bool IsNumber(Term term)
+{
+    return term.text == nullptr;
+}
+
 Term KindTerm(BlockKind kind);
 Term ChecksumTerm(Checksum checksum);
 Term StepTerm(FailedStep step);
 // Word 222's transport type: parallel, serial, other, or not reported.
 Term TransportTerm(int transport);
-// Solid state or not reported; a rate in rpm has no term (both nullptr):
-// it is a number.
+// Solid state or not reported; kNumberTerm for a rate in rpm.
 Term RotationTerm(int rotationRate);
-
-// The feature sets both reports list, in their order.
-struct FeatureTerm {
-    Term name;
-    Feature IdentifyInfo::*feature;
-};
-
-extern const FeatureTerm kFeatureTerms[];
-extern const int kFeatureTermCount;

@@ -4,7 +4,6 @@
 #include "report_terms.h"
 #include "shown_text.h"
 
-
 namespace {
 
 const char* YesNo(bool value)
@@ -24,7 +23,7 @@ void Label(const char* label)
 // Text from the input, shown: nothing in it acts on the terminal.
 void PrintShown(const char* text, bool ascii)
 {
-    char shown[kMaxPath * kShownBytesPerByte + 1];  // the longest text a block or failure holds
+    char shown[DEVICE_NAME_SIZE * kShownBytesPerByte + 1];  // the longest text a block or failure holds
     OutBytes(shown, ShowText(text, ascii, shown));
 }
 
@@ -53,37 +52,28 @@ void PrintFeature(const char* name, Feature feature)
     OutLine(YesNo(feature.enabled));
 }
 
-void PrintVersions(const IdentifyInfo& info)
+void PrintVersions(const IdentifyFacts& facts)
 {
     Label("ATA versions");
-    bool any = false;
-    for (int bit = 1; bit < 16; ++bit) {
-        const char* name = MajorVersionName(bit);
-        if ((info.majorVersions >> bit & 1) != 0 && name != nullptr) {
-            OutFormat("%s%s", any ? ", " : "", name);
-            any = true;
-        }
+    for (int i = 0; i < facts.ataVersions.count; ++i) {
+        OutFormat("%s%s", i > 0 ? ", " : "", facts.ataVersions.names[i]);
     }
-    OutLine(any ? "" : "not reported");
+    OutLine(facts.ataVersions.count > 0 ? "" : "not reported");
 
     Label("Transport");
-    OutText(TransportTerm(info.transport).text);
-    for (int bit = 0; info.transport == 1 && bit < 12; ++bit) {
-        const char* name = SerialTransportName(bit);
-        if ((info.transportVersions >> bit & 1) != 0 && name != nullptr) {
-            OutFormat(", %s", name);
-        }
+    OutText(facts.transport.text);
+    for (int i = 0; i < facts.transportVersions.count; ++i) {
+        OutFormat(", %s", facts.transportVersions.names[i]);
     }
     OutChar('\n');
 
     static const char* const kSpeeds[] = {"1.5", "3.0", "6.0"};
     Label("SATA signalling");
-    for (int gen = 0; gen < 3; ++gen) {
-        if ((info.sataGenerations >> gen & 1) != 0) {
-            OutFormat("Gen%d (%s Gb/s)  ", gen + 1, kSpeeds[gen]);
-        }
+    for (int i = 0; i < facts.sataGenerationCount; ++i) {
+        const int gen = facts.sataGenerations[i];
+        OutFormat("Gen%d (%s Gb/s)  ", gen, kSpeeds[gen - 1]);
     }
-    OutLine(info.sataGenerations == 0 ? "not reported" : "");
+    OutLine(facts.sataGenerationCount == 0 ? "not reported" : "");
 }
 
 void PrintStrings(const DeviceStrings& strings)
@@ -107,16 +97,14 @@ void PrintPacket(const PacketInfo& info)
     OutLine(YesNo(info.removable));
 }
 
-void PrintIdentify(const IdentifyInfo& info)
+void PrintIdentify(const IdentifyInfo& info, const IdentifyFacts& facts)
 {
     PrintStrings(info.strings);
     Label("Capacity");
     if (info.capacityBytes == 0) {
         OutText("not reported\n");
     } else {
-        OutFormat("%llu bytes = %.1f GB = %.1f GiB\n", info.capacityBytes,
-                    static_cast<double>(info.capacityBytes) / 1e9,
-                    static_cast<double>(info.capacityBytes) / (1024.0 * 1024.0 * 1024.0));
+        OutFormat("%llu bytes = %.1f GB = %.1f GiB\n", info.capacityBytes, facts.capacityGB, facts.capacityGiB);
     }
     Label("Sectors");
     if (info.lba48Sectors != 0) {
@@ -126,16 +114,15 @@ void PrintIdentify(const IdentifyInfo& info)
     Label("Sector size");
     OutFormat("%llu bytes logical, %llu bytes physical\n", info.logicalSectorSize, info.physicalSectorSize);
     Label("Rotation");
-    const Term rotation = RotationTerm(info.rotationRate);
-    if (rotation.text == nullptr) {
+    if (IsNumber(facts.rotation)) {
         OutFormat("%d rpm\n", info.rotationRate);
     } else {
-        OutLine(rotation.text);
+        OutLine(facts.rotation.text);
     }
     Label("Form factor");
     const char* formFactor = FormFactorName(info.formFactor);
     OutLine(formFactor != nullptr ? formFactor : "not reported");
-    PrintVersions(info);
+    PrintVersions(facts);
     Label("NCQ");
     if (info.ncqQueueDepth == kNotReported) {
         OutText("not supported\n");
@@ -146,12 +133,11 @@ void PrintIdentify(const IdentifyInfo& info)
     OutLine(info.wwn[0] != '\0' ? info.wwn : "none");
     Label("Feature set");
     OutFormat("%-11s%s\n", "supported", "enabled");
-    for (int i = 0; i < kFeatureTermCount; ++i) {
-        const FeatureTerm& term = kFeatureTerms[i];
-        PrintFeature(term.name.text, info.*term.feature);
-        if (term.feature == &IdentifyInfo::security) {
-            OutFormat("    %-*s%s, %s\n", kLabelWidth - 2, "", info.securityLocked ? "locked" : "not locked",
-                        info.securityFrozen ? "frozen" : "not frozen");
+    for (const FeatureFact& feature : facts.features) {
+        PrintFeature(feature.name.text, feature.state);
+        if (feature.hasLockState) {
+            OutFormat("    %-*s%s, %s\n", kLabelWidth - 2, "", feature.locked ? "locked" : "not locked",
+                      feature.frozen ? "frozen" : "not frozen");
         }
     }
 }

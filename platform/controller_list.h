@@ -4,10 +4,11 @@
 #pragma once
 
 #include "cmd_ide_request.h"
+#include "device_names.h"
 
 constexpr int kMaxListedControllers = 128;
 constexpr int kListedFields = 3;
-constexpr int kListedFieldSize = 260;
+constexpr int kListedFieldSize = DEVICE_NAME_SIZE;  // each field a name the system gives
 constexpr int kListedPortFields = 4;
 constexpr int kListedPortFieldSize = 64;
 

@@ -11,10 +11,9 @@ namespace {
 
 // The longest names any controller number can give fit their buffers, so
 // no name is ever cut short.
-constexpr int kNameSize = 260;
 constexpr int kLongestDosName = sizeof SIL_TEMPORARY_NAME(-2147483648) - 1;
-static_assert(sizeof DOS_DEVICE_PATH_PREFIX + kLongestDosName <= kNameSize, "opened path fits");
-static_assert(sizeof SIL_DEVICE(-2147483648) <= kNameSize, "target fits");
+static_assert(sizeof DOS_DEVICE_PATH_PREFIX + kLongestDosName <= DEVICE_NAME_SIZE, "opened path fits");
+static_assert(sizeof SIL_DEVICE(-2147483648) <= DEVICE_NAME_SIZE, "target fits");
 
 // The temporary name while it is defined. A Ctrl+C, Ctrl+Break or closed
 // console ends the process wherever it is, also while a port keeps it
@@ -75,8 +74,8 @@ bool DefineTemporaryName(const char* name, const char* target, DWORD* error)
 
 void QueryController(int number)
 {
-    char dosName[kNameSize];
-    char path[kNameSize];
+    char dosName[DEVICE_NAME_SIZE];
+    char path[DEVICE_NAME_SIZE];
     bool nameDefined = false;
 
     if (number == SIL_ALIAS_MODEL) {
@@ -85,7 +84,7 @@ void QueryController(int number)
     if (number < SCSI_PORT_NUMBER_LIMIT) {
         std::snprintf(dosName, sizeof dosName, SCSI_PORT_NAME(%d), number);
     } else {
-        char target[kNameSize];
+        char target[DEVICE_NAME_SIZE];
         std::snprintf(dosName, sizeof dosName, SIL_TEMPORARY_NAME(%d), number);
         std::snprintf(target, sizeof target, SIL_DEVICE(%d), number);
         GuardTemporaryNames();

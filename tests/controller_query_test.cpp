@@ -151,7 +151,7 @@ TEST_P(RouteTest, NamesDefinedOpenedAndRemoved)
         ASSERT_LT(next, calls.size());
         EXPECT_EQ(calls[next++].call, Call::Close);
     } else {
-        EXPECT_EQ(out, OpenFailed(route.opened, 2));
+        EXPECT_EQ(out, OpenFailed(route.opened, ERROR_FILE_NOT_FOUND));
     }
     if (route.defined != nullptr) {
         ASSERT_LT(next, calls.size());
@@ -195,8 +195,8 @@ TEST_F(QueryTest, AnsweringPortsInOrderEachWithDumpAndSeparator)
 
 TEST_F(QueryTest, FailedDefineReportsAndStops)
 {
-    emulated::InjectFault(Fault::Define, 5);
-    EXPECT_EQ(Query(3512), DefineFailed(5));
+    emulated::InjectFault(Fault::Define, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Query(3512), DefineFailed(ERROR_ACCESS_DENIED));
     std::vector<CallRecord> calls = Calls();
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0].call, Call::ControlHandler);
@@ -205,8 +205,8 @@ TEST_F(QueryTest, FailedDefineReportsAndStops)
 
 TEST_F(QueryTest, FailedOpenAfterDefineStillRemovesTheName)
 {
-    emulated::InjectFault(Fault::Open, 5);
-    EXPECT_EQ(Query(3114), OpenFailed("\\\\.\\tempBusSil3114", 5));
+    emulated::InjectFault(Fault::Open, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Query(3114), OpenFailed("\\\\.\\tempBusSil3114", ERROR_ACCESS_DENIED));
     std::vector<CallRecord> calls = Calls();
     ASSERT_EQ(calls.size(), 4u);
     EXPECT_EQ(calls[3].call, Call::Remove);
@@ -215,7 +215,7 @@ TEST_F(QueryTest, FailedOpenAfterDefineStillRemovesTheName)
 
 TEST_F(QueryTest, FailingPortsLeaveNoTraceAndDoNotStopTheOthers)
 {
-    emulated::InjectFault(Fault::PortRequest, 1117, 0);
+    emulated::InjectFault(Fault::PortRequest, ERROR_IO_DEVICE, 0);
     const std::string out = Query(0);
     EXPECT_EQ(PortLines(out), (std::vector<std::string>{"Port 1"}));
     EXPECT_EQ(out.substr(0, 7), "Port 1\n");
@@ -235,7 +235,7 @@ TEST_F(QueryTest, NoPortAnsweringPrintsNothing)
 
 TEST_F(QueryTest, FailedRemovalIsSilent)
 {
-    emulated::InjectFault(Fault::Remove, 5);
+    emulated::InjectFault(Fault::Remove, ERROR_ACCESS_DENIED);
     const std::string out = Query(3112);
     EXPECT_EQ(PortLines(out), (std::vector<std::string>{"Port 0"}));
     EXPECT_EQ(out.find("GetLastError"), std::string::npos);
@@ -283,7 +283,7 @@ TEST_F(QueryTest, MissingObjectDirectoryFailsWithPathNotFound)
     emulated::BootMachine(emulated::kEmptyTestMachine);
     const int scsi = emulated::AddScsiPort(0, 4);
     emulated::AttachDisk(scsi, 0, DiskIdentity{"S", "F", "M", 1000ull});
-    EXPECT_EQ(Query(3512), OpenFailed("\\\\.\\tempBusSil3112", 3));
+    EXPECT_EQ(Query(3512), OpenFailed("\\\\.\\tempBusSil3112", ERROR_PATH_NOT_FOUND));
     EXPECT_EQ(emulated::DefinitionCount("tempBusSil3112"), 0);
     EXPECT_EQ(PortLines(Query(0)), (std::vector<std::string>{"Port 0"}));
 }

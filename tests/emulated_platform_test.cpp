@@ -12,6 +12,10 @@ namespace {
 
 constexpr DWORD kReadWrite = GENERIC_READ | GENERIC_WRITE;
 constexpr DWORD kShareBoth = FILE_SHARE_READ | FILE_SHARE_WRITE;
+// Numbers the emulator never gives of itself, for faults: they reach the
+// caller as they are.
+constexpr DWORD kGeneralFailure = 31;      // ERROR_GEN_FAILURE
+constexpr DWORD kPrivilegeNotHeld = 1314;  // ERROR_PRIVILEGE_NOT_HELD
 
 HANDLE Open(const char* path, DWORD access = kReadWrite, DWORD share = kShareBoth)
 {
@@ -48,13 +52,13 @@ TEST_F(PlatformTest, DosNamesStackAndPopNewestFirst)
 {
     const char* name = "tempBusSil3114";
     EXPECT_EQ(Open("\\\\.\\tempBusSil3114"), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), 2u);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 
     ASSERT_TRUE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, name, "\\Device\\Scsi\\SI31141"));
     ASSERT_TRUE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, name, "\\Device\\Nowhere"));
     EXPECT_EQ(emulated::DefinitionCount(name), 2);
     EXPECT_EQ(Open("\\\\.\\TEMPBUSSIL3114"), INVALID_HANDLE_VALUE) << "the newest definition points nowhere";
-    EXPECT_EQ(GetLastError(), 2u);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 
     ASSERT_TRUE(DefineDosDeviceA(DDD_REMOVE_DEFINITION, name, nullptr));
     HANDLE device = Open("\\\\.\\tempBusSil3114");
@@ -63,42 +67,42 @@ TEST_F(PlatformTest, DosNamesStackAndPopNewestFirst)
 
     ASSERT_TRUE(DefineDosDeviceA(DDD_REMOVE_DEFINITION, name, nullptr));
     EXPECT_FALSE(DefineDosDeviceA(DDD_REMOVE_DEFINITION, name, nullptr));
-    EXPECT_EQ(GetLastError(), 2u);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(emulated::DefinitionCount(name), 0);
 }
 
 TEST_F(PlatformTest, BadNamesAreRejected)
 {
     EXPECT_FALSE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, "", "\\Device\\Scsi\\SI31141"));
-    EXPECT_EQ(GetLastError(), 87u);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     EXPECT_FALSE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, nullptr, "\\Device\\Scsi\\SI31141"));
-    EXPECT_EQ(GetLastError(), 87u);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     EXPECT_FALSE(DefineDosDeviceA(DDD_REMOVE_DEFINITION, nullptr, nullptr));
-    EXPECT_EQ(GetLastError(), 87u);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     const std::string tooLong(300, 'x');
     EXPECT_FALSE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, tooLong.c_str(), "\\Device\\Scsi\\SI31141"));
-    EXPECT_EQ(GetLastError(), 87u);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(emulated::DefinitionCount(tooLong.c_str()), 0);
     EXPECT_FALSE(DefineDosDeviceA(0, "tempBusSil9", "\\Device\\Scsi\\SI91")) << "only raw targets";
-    EXPECT_EQ(GetLastError(), 87u);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
     EXPECT_FALSE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, "tempBusSil9", nullptr));
-    EXPECT_EQ(GetLastError(), 87u);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 
     // A target that names no device object may be defined, as on Windows.
     EXPECT_TRUE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, "tempBusSil9", "\\Device\\Scsi\\SI91"));
     EXPECT_EQ(Open("\\\\.\\tempBusSil9"), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), 2u);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(Open("Scsi0:"), INVALID_HANDLE_VALUE) << "a device is opened only through \\\\.\\";
-    EXPECT_EQ(GetLastError(), 2u);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(Open(""), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), 2u);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(CreateFileA("\\\\.\\Scsi0:", kReadWrite, kShareBoth, nullptr, 1 /* CREATE_NEW */, 0, nullptr),
               INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), 87u) << "only existing devices";
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER) << "only existing devices";
     // A target in an object directory that does not exist.
     EXPECT_TRUE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, "tempBusSil8", "\\Device\\Nowhere\\SI81"));
     EXPECT_EQ(Open("\\\\.\\tempBusSil8"), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), 3u);
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
 }
 
 TEST_F(PlatformTest, ControlChecksAccessNotTheShareMode)
@@ -111,7 +115,7 @@ TEST_F(PlatformTest, ControlChecksAccessNotTheShareMode)
     HANDLE readOnly = Open("\\\\.\\Scsi0:", GENERIC_READ);
     ASSERT_NE(readOnly, INVALID_HANDLE_VALUE);
     Request request = CmdIde(0);
-    EXPECT_EQ(Send(readOnly, request), 5u);
+    EXPECT_EQ(Send(readOnly, request), ERROR_ACCESS_DENIED);
     CloseHandle(readOnly);
 
     HANDLE device = Open("\\\\.\\scsi0:");
@@ -119,10 +123,10 @@ TEST_F(PlatformTest, ControlChecksAccessNotTheShareMode)
     EXPECT_EQ(Send(device, request), 0u);
     EXPECT_TRUE(CloseHandle(device));
     EXPECT_FALSE(CloseHandle(device));
-    EXPECT_EQ(GetLastError(), 6u);
-    EXPECT_EQ(Send(device, request), 6u) << "a closed handle";
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(Send(device, request), ERROR_INVALID_HANDLE) << "a closed handle";
     for (HANDLE bad : {static_cast<HANDLE>(nullptr), INVALID_HANDLE_VALUE, reinterpret_cast<HANDLE>(6)}) {
-        EXPECT_EQ(Send(bad, request), 6u);
+        EXPECT_EQ(Send(bad, request), ERROR_INVALID_HANDLE);
     }
     EXPECT_EQ(emulated::OpenHandleCount(), 0);
 }
@@ -134,13 +138,13 @@ TEST_F(PlatformTest, RequestsTheMiniportCannotAnswerFail)
     DWORD count = 0;
     Request request = CmdIde(0);
     EXPECT_FALSE(DeviceIoControl(device, 0x0004D004, &request, sizeof request, &request, sizeof request, &count, nullptr));
-    EXPECT_EQ(GetLastError(), 1u);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_FUNCTION);
     EXPECT_FALSE(DeviceIoControl(device, IOCTL_SCSI_MINIPORT, &request, sizeof request, &request, sizeof request,
                                  nullptr, nullptr));
-    EXPECT_EQ(GetLastError(), 87u) << "no returned-bytes count without an overlapped structure";
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER) << "no returned-bytes count without an overlapped structure";
 
-    EXPECT_EQ(Send(device, request, 27, 27), 87u) << "no buffer can hold the request";
-    EXPECT_EQ(Send(device, request, sizeof request, 563), 87u) << "the answer does not fit the output";
+    EXPECT_EQ(Send(device, request, 27, 27), ERROR_INVALID_PARAMETER) << "no buffer can hold the request";
+    EXPECT_EQ(Send(device, request, sizeof request, 563), ERROR_INVALID_PARAMETER) << "the answer does not fit the output";
     CloseHandle(device);
 }
 
@@ -210,7 +214,7 @@ TEST_F(PlatformTest, PortsAnswerAsTheBuiltInMachineSays)
                 EXPECT_EQ(request.Header.ReturnCode, 0u);
                 EXPECT_EQ(request.Data[510], 0xa5);
             } else {
-                EXPECT_EQ(error, 1117u) << controller.path << " port " << port;
+                EXPECT_EQ(error, ERROR_IO_DEVICE) << controller.path << " port " << port;
             }
         }
         CloseHandle(device);
@@ -222,28 +226,28 @@ TEST_F(PlatformTest, PortsAnswerAsTheBuiltInMachineSays)
 
 TEST_F(PlatformTest, InjectedFaultsHitTheChosenCall)
 {
-    emulated::InjectFault(emulated::Fault::PortRequest, 31, 1);
+    emulated::InjectFault(emulated::Fault::PortRequest, kGeneralFailure, 1);
     HANDLE device = Open("\\\\.\\Scsi0:");
     Request request = CmdIde(0);
     EXPECT_EQ(Send(device, request), 0u);
     request = CmdIde(1);
-    EXPECT_EQ(Send(device, request), 31u);
+    EXPECT_EQ(Send(device, request), kGeneralFailure);
     CloseHandle(device);
 
-    emulated::InjectFault(emulated::Fault::Open, 5);
+    emulated::InjectFault(emulated::Fault::Open, ERROR_ACCESS_DENIED);
     EXPECT_EQ(Open("\\\\.\\Scsi0:"), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), 5u);
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
 
-    emulated::InjectFault(emulated::Fault::Define, 1314);
+    emulated::InjectFault(emulated::Fault::Define, kPrivilegeNotHeld);
     EXPECT_FALSE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, "tempBusSil1", "\\Device\\Scsi\\SI11"));
-    EXPECT_EQ(GetLastError(), 1314u);
+    EXPECT_EQ(GetLastError(), kPrivilegeNotHeld);
     EXPECT_EQ(emulated::DefinitionCount("tempBusSil1"), 0);
 
     emulated::InjectFault(emulated::Fault::Define, 0);
     ASSERT_TRUE(DefineDosDeviceA(DDD_RAW_TARGET_PATH, "tempBusSil1", "\\Device\\Scsi\\SI11"));
-    emulated::InjectFault(emulated::Fault::Remove, 5);
+    emulated::InjectFault(emulated::Fault::Remove, ERROR_ACCESS_DENIED);
     EXPECT_FALSE(DefineDosDeviceA(DDD_REMOVE_DEFINITION, "tempBusSil1", nullptr));
-    EXPECT_EQ(GetLastError(), 5u);
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
     EXPECT_EQ(emulated::DefinitionCount("tempBusSil1"), 1) << "a failed removal leaves the name";
 }
 

@@ -1,5 +1,6 @@
 // The built program as a user runs it: its stdout bytes, stderr and exit status.
 #include "expected_messages.h"
+#include "kernel32.h"
 #include "read_file.h"
 #include "run_program.h"
 
@@ -60,7 +61,7 @@ class ArgumentTest : public testing::TestWithParam<Argument> {};
 TEST_P(ArgumentTest, ReadAsADecimalNumberWithSaturation)
 {
     const Argument& argument = GetParam();
-    const std::string expected = argument.golden.empty() ? OpenFailed(argument.opened, 2)
+    const std::string expected = argument.golden.empty() ? OpenFailed(argument.opened, ERROR_FILE_NOT_FOUND)
                                                          : ReadFile(kGolden + "/portdump_" + argument.golden + ".out");
     ASSERT_FALSE(expected.empty());
     EXPECT_EQ(Portdump({argument.text}).out, expected);

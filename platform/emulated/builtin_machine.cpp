@@ -43,7 +43,7 @@ int FindDriverName(const Machine& machine, const char* name)
     return -1;
 }
 
-bool ParentDirectory(const char* path, char (&directory)[kNameSize])
+bool ParentDirectory(const char* path, char (&directory)[DEVICE_NAME_SIZE])
 {
     const char* lastSeparator = std::strrchr(path, '\\');
     if (lastSeparator == nullptr || lastSeparator == path ||

@@ -18,8 +18,8 @@ bool ListControllers(ControllerList& list)
     // else the driver's own. The machine keeps no registry, so no driver's
     // name.
     for (int port = 0; port < SCSI_PORT_NUMBER_LIMIT; ++port) {
-        char name[kNameSize];
-        char target[kNameSize];
+        char name[DEVICE_NAME_SIZE];
+        char target[DEVICE_NAME_SIZE];
         std::snprintf(name, sizeof name, SCSI_PORT_NAME(%d), port);
         const int controller = FindDriverName(machine, name);
         if (FindDosName(name, target)) {
@@ -30,7 +30,7 @@ bool ListControllers(ControllerList& list)
     }
     for (int i = 0; i < machine.controllerCount; ++i) {
         const char* device = machine.controllers[i].device;
-        char directory[kNameSize];
+        char directory[DEVICE_NAME_SIZE];
         if (ParentDirectory(device, directory) && SameName(directory, SIL_DIRECTORY)) {
             AddSiliconImageObject(list, device + std::strlen(directory) + 1);
         }

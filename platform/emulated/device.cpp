@@ -26,12 +26,12 @@ int FindController(const Machine& machine, const char* device)
 // (\Device\Scsi exists only where a SiliconImage driver made it).
 DWORD MissingTargetError(const Machine& machine, const char* target)
 {
-    char wanted[kNameSize];
+    char wanted[DEVICE_NAME_SIZE];
     if (!ParentDirectory(target, wanted) || SameName(wanted, "\\Device")) {
         return ERROR_FILE_NOT_FOUND;
     }
     for (int i = 0; i < machine.controllerCount; ++i) {
-        char directory[kNameSize];
+        char directory[DEVICE_NAME_SIZE];
         if (ParentDirectory(machine.controllers[i].device, directory) && SameName(directory, wanted)) {
             return ERROR_FILE_NOT_FOUND;
         }

@@ -27,8 +27,8 @@ struct CallRecord {
     bool overlappedNull;      // DeviceControl
     bool bytesReturnedNull;   // DeviceControl
     bool sameBuffer;          // DeviceControl: input and output are one buffer
-    char name[kNameSize];     // Define/Remove: the DOS device name; Open: the path
-    char target[kNameSize];   // Define/Remove
+    char name[DEVICE_NAME_SIZE];     // Define/Remove: the DOS device name; Open: the path
+    char target[DEVICE_NAME_SIZE];   // Define/Remove
     DWORD inSize;                 // DeviceControl
     DWORD outSize;                // DeviceControl
     unsigned char request[CMD_IDE_REQUEST_SIZE];  // DeviceControl: the input bytes as sent

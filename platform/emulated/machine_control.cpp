@@ -37,11 +37,11 @@ constexpr int kEventDuringDefine = -2;
 
 // The tests' machine: mutable copies of the controllers and their answers.
 struct TestController {
-    char device[kNameSize];
-    char dosName[kNameSize];
+    char device[DEVICE_NAME_SIZE];
+    char dosName[DEVICE_NAME_SIZE];
     FakePort ports[kMaxPorts];
     DiskIdentity disks[kMaxPorts];
-    unsigned char blocks[kMaxPorts][IDENTIFY_BLOCK_SIZE];
+    unsigned char blocks[kMaxPorts][ATA_BLOCK_SIZE];
 };
 
 struct Control {
@@ -147,7 +147,7 @@ void Release(std::vector<Item>& items, Same same)
 }
 
 // Copies `text` into a name buffer; false when it does not fit.
-bool CopyName(char (&to)[kNameSize], const char* text)
+bool CopyName(char (&to)[DEVICE_NAME_SIZE], const char* text)
 {
     const std::size_t length = std::strlen(text);
     if (length >= sizeof to) {
@@ -159,7 +159,7 @@ bool CopyName(char (&to)[kNameSize], const char* text)
 
 // A string of the call as its record keeps it; null, or too long for a
 // name, stays empty.
-void Note(char (&to)[kNameSize], const char* text)
+void Note(char (&to)[DEVICE_NAME_SIZE], const char* text)
 {
     if (text != nullptr) {
         CopyName(to, text);
@@ -224,8 +224,8 @@ void BootMachine(const Machine& spec)
 
 int AddScsiPort(int number, int ports)
 {
-    char device[kNameSize];
-    char dosName[kNameSize];
+    char device[DEVICE_NAME_SIZE];
+    char dosName[DEVICE_NAME_SIZE];
     std::snprintf(device, sizeof device, SCSI_PORT_DEVICE(%d), number);
     std::snprintf(dosName, sizeof dosName, SCSI_PORT_NAME(%d), number);
     return AddController(device, dosName, ports);
@@ -233,7 +233,7 @@ int AddScsiPort(int number, int ports)
 
 int AddSiliconImage(int model, int ports)
 {
-    char device[kNameSize];
+    char device[DEVICE_NAME_SIZE];
     std::snprintf(device, sizeof device, SIL_DEVICE(%d), model);
     return AddController(device, nullptr, ports);
 }
@@ -250,11 +250,11 @@ void AttachDisk(int controller, int port, const DiskIdentity& disk)
 void SetPortAnswer(int controller, int port, const unsigned char* data, int count, ULONG returnCode)
 {
     TestController* answering = ControllerAt(controller);
-    if (answering == nullptr || port < 0 || port >= kMaxPorts || count < 0 || count > IDENTIFY_BLOCK_SIZE) {
+    if (answering == nullptr || port < 0 || port >= kMaxPorts || count < 0 || count > ATA_BLOCK_SIZE) {
         return;
     }
     unsigned char* block = answering->blocks[port];
-    std::memset(block, 0, IDENTIFY_BLOCK_SIZE);
+    std::memset(block, 0, ATA_BLOCK_SIZE);
     std::copy(data, data + count, block);
     answering->ports[port] = FakePort{nullptr, block, static_cast<unsigned>(count), returnCode, 0};
 }

@@ -37,6 +37,6 @@ bool SameName(const char* a, const char* b);
 int FindDriverName(const Machine& machine, const char* name);
 
 // Cuts `path` to the object directory it lies in; false at the root.
-bool ParentDirectory(const char* path, char (&directory)[kNameSize]);
+bool ParentDirectory(const char* path, char (&directory)[DEVICE_NAME_SIZE]);
 
 }  // namespace emulated

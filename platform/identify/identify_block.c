@@ -24,19 +24,19 @@ static void PutString(unsigned char* block, size_t firstWord, size_t words, cons
     }
 }
 
-void BuildIdentifyBlock(const struct DiskIdentity* disk, unsigned char block[IDENTIFY_BLOCK_SIZE])
+void BuildIdentifyBlock(const struct DiskIdentity* disk, unsigned char block[ATA_BLOCK_SIZE])
 {
     unsigned long long lba28 = disk->sectors < 0x0FFFFFFFull ? disk->sectors : 0x0FFFFFFFull;
     unsigned sum = 0;
     size_t i;
 
-    for (i = 0; i < IDENTIFY_BLOCK_SIZE; ++i) {
+    for (i = 0; i < ATA_BLOCK_SIZE; ++i) {
         block[i] = 0;
     }
     PutWord(block, 0, 0x0040); /* fixed, non-removable device */
-    PutString(block, 10, 10, disk->serial);
-    PutString(block, 23, 4, disk->firmware);
-    PutString(block, 27, 20, disk->model);
+    PutString(block, ATA_SERIAL_FIRST_WORD, ATA_SERIAL_WORDS, disk->serial);
+    PutString(block, ATA_FIRMWARE_FIRST_WORD, ATA_FIRMWARE_WORDS, disk->firmware);
+    PutString(block, ATA_MODEL_FIRST_WORD, ATA_MODEL_WORDS, disk->model);
     PutWord(block, 49, 0x0300); /* LBA and DMA supported */
     PutWord(block, 60, (unsigned)(lba28 & 0xFFFF));
     PutWord(block, 61, (unsigned)(lba28 >> 16));
@@ -45,7 +45,7 @@ void BuildIdentifyBlock(const struct DiskIdentity* disk, unsigned char block[IDE
     for (i = 0; i < 4; ++i) {
         PutWord(block, 100 + i, (unsigned)((disk->sectors >> (16 * i)) & 0xFFFF));
     }
-    for (i = 0; i < IDENTIFY_BLOCK_SIZE - 1; ++i) {
+    for (i = 0; i < ATA_BLOCK_SIZE - 1; ++i) {
         sum += block[i];
     }
     block[510] = 0xA5;

@@ -3,11 +3,11 @@
 #ifndef PORTDUMP_IDENTIFY_BLOCK_H
 #define PORTDUMP_IDENTIFY_BLOCK_H
 
+#include "ata_block.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
-
-#define IDENTIFY_BLOCK_SIZE 512
 
 struct DiskIdentity {
     const char* serial;   /* up to 20 characters */
@@ -19,7 +19,7 @@ struct DiskIdentity {
 /* Fills `block` with the identity's IDENTIFY DEVICE data: little-endian words,
  * blank-padded ATA strings, LBA and 48-bit support, sector counts, and the
  * integrity word whose checksum makes all 512 bytes sum to 0 modulo 256. */
-void BuildIdentifyBlock(const struct DiskIdentity* disk, unsigned char block[IDENTIFY_BLOCK_SIZE]);
+void BuildIdentifyBlock(const struct DiskIdentity* disk, unsigned char block[ATA_BLOCK_SIZE]);
 
 #ifdef __cplusplus
 }

@@ -9,7 +9,7 @@
 namespace {
 
 // Reads the port's identify block into `block`; 0 or the error.
-DWORD Identify(int fd, IdentifyCommand command, unsigned char (&block)[kIdentifyBlockSize])
+DWORD Identify(int fd, IdentifyCommand command, unsigned char (&block)[ATA_BLOCK_SIZE])
 {
     IdentifyTransfer transfer;
     PrepareIdentify(command, block, CMD_IDE_TIMEOUT_SECONDS, transfer);

@@ -14,7 +14,7 @@ constexpr unsigned char kAtaIdentifyPacketDevice = 0xA1;
 
 }  // namespace
 
-void PrepareIdentify(IdentifyCommand command, unsigned char (&block)[kIdentifyBlockSize], unsigned timeoutSeconds,
+void PrepareIdentify(IdentifyCommand command, unsigned char (&block)[ATA_BLOCK_SIZE], unsigned timeoutSeconds,
                      IdentifyTransfer& transfer)
 {
     std::memset(&transfer, 0, sizeof transfer);

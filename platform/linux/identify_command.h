@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ata_block.h"
+
 #include <scsi/sg.h>
 
 // The only commands this platform ever sends a device: ATA IDENTIFY DEVICE,
@@ -10,7 +12,6 @@ enum IdentifyCommand : int {
     IDENTIFY_PACKET_DEVICE
 };
 
-constexpr int kIdentifyBlockSize = 512;
 constexpr int kIdentifyCdbSize = 16;
 
 // One SG_IO request and the buffers it points into; it must stay in place
@@ -23,7 +24,7 @@ struct IdentifyTransfer {
 
 // Prepares `transfer` to read `command`'s block into `block`, waiting at
 // most `timeoutSeconds`.
-void PrepareIdentify(IdentifyCommand command, unsigned char (&block)[kIdentifyBlockSize], unsigned timeoutSeconds,
+void PrepareIdentify(IdentifyCommand command, unsigned char (&block)[ATA_BLOCK_SIZE], unsigned timeoutSeconds,
                      IdentifyTransfer& transfer);
 
 // Whether the finished transfer brought the whole block without an error.

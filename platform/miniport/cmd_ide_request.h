@@ -13,6 +13,8 @@
 #include "kernel32.h"
 #endif
 
+#include "ata_block.h"
+
 #include <stddef.h>
 
 #ifdef __cplusplus
@@ -29,7 +31,6 @@ extern "C" {
 /* The driver's "read the port's block" operation. */
 #define CMD_IDE_PARAMETER 1
 #define CMD_IDE_PORT_COUNT 4
-#define CMD_IDE_BLOCK_SIZE 512
 #define CMD_IDE_HEADER_SIZE 28
 #define CMD_IDE_DATA_OFFSET 52
 #define CMD_IDE_REQUEST_SIZE 564
@@ -41,7 +42,7 @@ struct CmdIdeRequest {
     unsigned short PortNumber;
     unsigned short Parameter;
     unsigned char Reserved[20];
-    unsigned char Data[CMD_IDE_BLOCK_SIZE];
+    unsigned char Data[ATA_BLOCK_SIZE];
 };
 
 CMD_IDE_STATIC_ASSERT(sizeof(struct CmdIdeRequest) == CMD_IDE_REQUEST_SIZE, "the driver expects exactly 564 bytes");

@@ -44,7 +44,7 @@ struct FakeAnswer FakeMiniportAnswer(const struct FakePort* ports, unsigned port
         return answer;
     }
     if (check.fault != CMD_IDE_WELL_FORMED) {
-        memset(block, 0, CMD_IDE_BLOCK_SIZE);
+        memset(block, 0, ATA_BLOCK_SIZE);
         Complain(block, complaints[check.fault], check.detail);
         return answer;
     }
@@ -63,7 +63,7 @@ struct FakeAnswer FakeMiniportAnswer(const struct FakePort* ports, unsigned port
         BuildIdentifyBlock(port->disk, block);
     } else {
         unsigned i;
-        for (i = 0; i < port->count && i < CMD_IDE_BLOCK_SIZE; ++i) {
+        for (i = 0; i < port->count && i < ATA_BLOCK_SIZE; ++i) {
             block[i] = port->bytes[i];
         }
         answer.information = CMD_IDE_DATA_OFFSET + i;

@@ -17,7 +17,7 @@ extern "C" {
 struct FakePort {
     const struct DiskIdentity* disk;
     const unsigned char* bytes;
-    unsigned count; /* at most CMD_IDE_BLOCK_SIZE */
+    unsigned count; /* at most ATA_BLOCK_SIZE */
     ULONG returnCode;
     /* The answer comes only after this long, as from a slow drive. */
     unsigned delaySeconds;

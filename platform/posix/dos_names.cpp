@@ -9,8 +9,8 @@ namespace {
 constexpr int kMaxNames = 16;
 
 struct Definition {
-    char name[kNameSize];
-    char target[kNameSize];
+    char name[DEVICE_NAME_SIZE];
+    char target[DEVICE_NAME_SIZE];
 };
 
 // A console control handler removes names on its own thread.
@@ -20,7 +20,7 @@ int count = 0;
 
 bool Fits(const char* text)
 {
-    return std::strlen(text) < static_cast<std::size_t>(kNameSize);
+    return std::strlen(text) < static_cast<std::size_t>(DEVICE_NAME_SIZE);
 }
 
 // Windows compares object names without regard to case.
@@ -66,7 +66,7 @@ DWORD RemoveDosName(const char* name, const char* target)
     return at >= 0 ? 0 : ERROR_FILE_NOT_FOUND;
 }
 
-bool FindDosName(const char* name, char (&target)[kNameSize])
+bool FindDosName(const char* name, char (&target)[DEVICE_NAME_SIZE])
 {
     pthread_mutex_lock(&lock);
     const int at = Newest(name, nullptr);

@@ -86,7 +86,7 @@ extern "C" HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD, L
         return FailOpen(ERROR_TOO_MANY_OPEN_FILES);
     }
     const char* name = lpFileName + prefix;
-    char target[kNameSize];
+    char target[DEVICE_NAME_SIZE];
     const bool defined = FindDosName(name, target);
     if (const DWORD error = OpenDevice(name, defined ? target : nullptr, dwDesiredAccess, handles[free].device)) {
         return FailOpen(error);

@@ -9,7 +9,7 @@
 #include <cstring>
 
 struct ConstructedBlock {
-    unsigned char bytes[kBlockSize] = {};
+    unsigned char bytes[ATA_BLOCK_SIZE] = {};
 };
 
 inline void PutWord(ConstructedBlock& block, int index, unsigned value)
@@ -32,10 +32,10 @@ inline void PutAtaString(ConstructedBlock& block, int firstWord, int words, cons
 inline void PutChecksum(ConstructedBlock& block)
 {
     unsigned sum = 0;
-    for (int i = 0; i < kBlockSize - 1; ++i) {
+    for (int i = 0; i < ATA_BLOCK_SIZE - 1; ++i) {
         sum += block.bytes[i];
     }
-    block.bytes[kBlockSize - 1] = static_cast<unsigned char>(-sum & 0xFF);
+    block.bytes[ATA_BLOCK_SIZE - 1] = static_cast<unsigned char>(-sum & 0xFF);
 }
 
 // IDENTIFY PACKET DEVICE data of an invented ATAPI drive, with `general` as

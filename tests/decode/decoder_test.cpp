@@ -2,12 +2,14 @@
 // the Wine stand-in driver's invented disks, and real blocks made damaged.
 #include "constructed_blocks.h"
 #include "decoded.h"
+#include "kernel32.h"
 #include "parse_helpers.h"
 #include "read_file.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -78,12 +80,12 @@ TEST(InventedDisks, WineStandInDecodesToItsDisksAndTheShortAnswer)
 }
 
 struct RealBlock {
-    unsigned char bytes[kBlockSize];
+    unsigned char bytes[ATA_BLOCK_SIZE];
     explicit RealBlock(const char* name)
     {
         const std::string data = ReadFile(std::string(DATA_DIR) + "/" + name);
-        EXPECT_EQ(data.size(), static_cast<std::size_t>(kBlockSize)) << name;
-        std::memcpy(bytes, data.data(), kBlockSize);
+        EXPECT_EQ(data.size(), static_cast<std::size_t>(ATA_BLOCK_SIZE)) << name;
+        std::memcpy(bytes, data.data(), ATA_BLOCK_SIZE);
     }
 };
 
@@ -109,7 +111,7 @@ TEST(Classification, ChecksumsAndKinds)
     EXPECT_EQ(ClassifyBlock(smart.bytes).kind, BlockKind::Smart);
     EXPECT_EQ(ClassifyBlock(smart.bytes).checksum, Checksum::Incorrect);
 
-    const unsigned char zero[kBlockSize] = {};
+    const unsigned char zero[ATA_BLOCK_SIZE] = {};
     const Classification none = ClassifyBlock(zero);
     EXPECT_EQ(none.kind, BlockKind::Unknown);
     EXPECT_NE(std::strstr(none.reason, "all zero"), nullptr);
@@ -324,6 +326,21 @@ TEST(Issue22Decoding, CapacityFromCorruptWords)
         b[2] = b[3] = 0;             // and no cylinders
     });
     EXPECT_EQ(info.capacityBytes, 0u) << "not reported";
+}
+
+// Each number the table explains by its own meaning; others as a failed open.
+TEST(FailureMeanings, ByTheErrorNumber)
+{
+    const std::pair<DWORD, const char*> meanings[] = {
+        {ERROR_FILE_NOT_FOUND, "file not found: "}, {ERROR_PATH_NOT_FOUND, "path not found: "},
+        {ERROR_ACCESS_DENIED, "access denied: "},   {ERROR_SERVICE_NOT_ACTIVE, "service not active: "},
+        {ERROR_INVALID_PARAMETER, "the device could not be opened"},
+    };
+    for (const auto& meaning : meanings) {
+        const FailureLine failure{FailedStep::CreateFile, "\\\\.\\Scsi0:", meaning.first, 1};
+        EXPECT_EQ(std::strncmp(FailureMeaning(failure), meaning.second, std::strlen(meaning.second)), 0)
+            << meaning.first << ": " << FailureMeaning(failure);
+    }
 }
 
 }  // namespace

@@ -8,11 +8,11 @@
 namespace {
 
 struct Blocks {
-    unsigned char first[kBlockSize];
-    unsigned char second[kBlockSize];
+    unsigned char first[ATA_BLOCK_SIZE];
+    unsigned char second[ATA_BLOCK_SIZE];
     Blocks()
     {
-        for (int i = 0; i < kBlockSize; ++i) {
+        for (int i = 0; i < ATA_BLOCK_SIZE; ++i) {
             first[i] = static_cast<unsigned char>(i * 7 + 1);
             second[i] = static_cast<unsigned char>(255 - i);
         }
@@ -55,10 +55,10 @@ TEST(DumpParser, ReadsOutputAsItReallyComes)
     ASSERT_EQ(parsed.blocks.size(), 2u);
     EXPECT_EQ(parsed.blocks[0].port, 0);
     EXPECT_EQ(parsed.blocks[0].line, 2);
-    EXPECT_EQ(std::memcmp(parsed.blocks[0].bytes, blocks.first, kBlockSize), 0);
+    EXPECT_EQ(std::memcmp(parsed.blocks[0].bytes, blocks.first, ATA_BLOCK_SIZE), 0);
     EXPECT_EQ(parsed.blocks[1].port, 3);
     EXPECT_EQ(parsed.blocks[1].line, 37);  // one blank line more before it
-    EXPECT_EQ(std::memcmp(parsed.blocks[1].bytes, blocks.second, kBlockSize), 0);
+    EXPECT_EQ(std::memcmp(parsed.blocks[1].bytes, blocks.second, ATA_BLOCK_SIZE), 0);
 }
 
 TEST(DumpParser, BlockWithoutPortLineIsABlockOfItsOwn)
@@ -125,7 +125,7 @@ TEST_P(DamagedInput, ErrorNamesTheLineAndOnlyThatBlockIsLost)
     EXPECT_NE(parsed.errors[0].message.find(damage.message), std::string::npos) << parsed.errors[0].message;
     ASSERT_EQ(parsed.blocks.size(), 1u) << "the damaged block is not decoded, the other one is";
     EXPECT_EQ(parsed.blocks[0].port, 1);
-    EXPECT_EQ(std::memcmp(parsed.blocks[0].bytes, blocks.second, kBlockSize), 0);
+    EXPECT_EQ(std::memcmp(parsed.blocks[0].bytes, blocks.second, ATA_BLOCK_SIZE), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -321,7 +321,7 @@ TEST_P(Pastes, EachFaultAsItIsAndTheRestDecodes)
         EXPECT_EQ(parsed.errors[0].message, paste.error);
     }
     ASSERT_EQ(parsed.blocks.size(), paste.blocks);
-    EXPECT_EQ(std::memcmp(parsed.blocks.back().bytes, blocks.second, kBlockSize), 0);
+    EXPECT_EQ(std::memcmp(parsed.blocks.back().bytes, blocks.second, ATA_BLOCK_SIZE), 0);
     EXPECT_EQ(parsed.blocks.back().port, 1);
 }
 

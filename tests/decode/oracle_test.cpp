@@ -203,7 +203,7 @@ class PacketOracle : public testing::TestWithParam<PacketDevice> {};
 TEST_P(PacketOracle, TypeAndStringsAsHdparmReadsThem)
 {
     const ConstructedBlock block = PacketDeviceBlock(GetParam().general);
-    const std::string bytes(reinterpret_cast<const char*>(block.bytes), kBlockSize);
+    const std::string bytes(reinterpret_cast<const char*>(block.bytes), ATA_BLOCK_SIZE);
     const std::string report = HdparmReport(bytes, "packet");
     const DecodedBlock decoded = DecodeAsPortdumpOutput(bytes);
     ASSERT_EQ(decoded.kind.kind, BlockKind::IdentifyPacket);

@@ -47,7 +47,7 @@ inline Parsed Parse(const std::string& text)
 // The 32 dump lines portdump prints for the block.
 inline std::string DumpText(const unsigned char* block)
 {
-    return CaptureStdout([&] { DumpBlock(block, kBlockSize); });
+    return CaptureStdout([&] { DumpBlock(block, ATA_BLOCK_SIZE); });
 }
 
 inline std::string PortText(int port, const unsigned char* block)

@@ -35,18 +35,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int number = siliconImage ? 3114 : 7;
     const int controller = siliconImage ? emulated::AddSiliconImage(number, 4) : emulated::AddScsiPort(number, 4);
     if (faults & 2) {
-        emulated::InjectFault(emulated::Fault::Define, 5);
+        emulated::InjectFault(emulated::Fault::Define, ERROR_ACCESS_DENIED);
     }
     if (faults & 4) {
-        emulated::InjectFault(emulated::Fault::Open, 5);
+        emulated::InjectFault(emulated::Fault::Open, ERROR_ACCESS_DENIED);
     }
     if (faults & 8) {
-        emulated::InjectFault(emulated::Fault::Remove, 5);
+        emulated::InjectFault(emulated::Fault::Remove, ERROR_ACCESS_DENIED);
     }
     for (int port = 0; port < 4; ++port) {
         const std::uint8_t mode = input.Byte();
         if (mode & 1) {
-            emulated::InjectFault(emulated::Fault::PortRequest, 1117u + mode, port);
+            emulated::InjectFault(emulated::Fault::PortRequest, ERROR_IO_DEVICE + mode, port);
             continue;
         }
         unsigned char answer[512] = {};

@@ -18,7 +18,7 @@ TEST(IdentifyCommand, EveryRequestIsOneOfTheTwoIdentifiesReadingOneBlock)
     // Whatever value reaches the builder, even one outside the enumeration.
     for (int value = -1; value <= 256; ++value) {
         const IdentifyCommand command = static_cast<IdentifyCommand>(value);
-        unsigned char block[kIdentifyBlockSize];
+        unsigned char block[ATA_BLOCK_SIZE];
         IdentifyTransfer transfer;
         std::memset(&transfer, 0xA5, sizeof transfer);
         PrepareIdentify(command, block, 5, transfer);
@@ -41,7 +41,7 @@ TEST(IdentifyCommand, EveryRequestIsOneOfTheTwoIdentifiesReadingOneBlock)
 
 TEST(IdentifyCommand, OnlyAWholeCleanTransferSucceeds)
 {
-    unsigned char block[kIdentifyBlockSize];
+    unsigned char block[ATA_BLOCK_SIZE];
     IdentifyTransfer transfer;
     PrepareIdentify(IDENTIFY_DEVICE, block, 5, transfer);
     sg_io_hdr_t done = transfer.io;

@@ -1,0 +1,36 @@
+// What both reports say of IDENTIFY DEVICE data beyond its fields, computed
+// once: the text and the JSON report only format these facts.
+#pragma once
+
+#include "identify.h"
+#include "report_terms.h"
+
+// The names of a word's set bits that have one, in bit order.
+struct NameList {
+    const char* names[16];
+    int count;
+};
+
+struct FeatureFact {
+    Term name;
+    Feature state;
+    bool hasLockState;  // the security feature's: locked and frozen follow
+    bool locked;
+    bool frozen;
+};
+
+constexpr int kFeatureCount = 7;
+
+struct IdentifyFacts {
+    double capacityGB;   // 10^9 bytes; 0 when the capacity is not reported
+    double capacityGiB;  // 2^30 bytes
+    Term rotation;       // kNumberTerm: the rate in rpm
+    NameList ataVersions;
+    Term transport;
+    NameList transportVersions;  // a serial transport's; none for another
+    int sataGenerations[3];      // the Gen numbers it signals, in order
+    int sataGenerationCount;
+    FeatureFact features[kFeatureCount];  // in the reports' order
+};
+
+void GatherIdentifyFacts(const IdentifyInfo& info, IdentifyFacts& facts);
