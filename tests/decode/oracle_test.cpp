@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fstream>
 #include <regex>
+#include <unistd.h>
 
 namespace {
 
@@ -34,7 +35,9 @@ std::string Output(const std::string& command)
 std::string TempPath(const std::string& name)
 {
     const char* directory = std::getenv("TMPDIR");
-    return std::string(directory != nullptr ? directory : "/tmp") + "/portdump_oracle_" + name;
+    // One name per process: ctest runs the cases side by side.
+    return std::string(directory != nullptr ? directory : "/tmp") + "/portdump_oracle_" + std::to_string(getpid()) +
+           "_" + name;
 }
 
 // The block through portdump's output and the decoder, as a user gets it.
