@@ -2,6 +2,9 @@
 
 #include "kernel32.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 struct NumberMeaning {
@@ -22,10 +25,7 @@ constexpr NumberMeaning kMeanings[] = {
 
 const char* ErrorMeaning(long long number)
 {
-    for (const NumberMeaning& entry : kMeanings) {
-        if (number == entry.number) {
-            return entry.meaning;
-        }
-    }
-    return nullptr;
+    const NumberMeaning* entry = std::find_if(std::begin(kMeanings), std::end(kMeanings),
+                                              [number](const NumberMeaning& known) { return number == known.number; });
+    return entry != std::end(kMeanings) ? entry->meaning : nullptr;
 }
