@@ -3,9 +3,9 @@
 # and busybox from CACHE, the static PORTDUMP, DECODE and LIST in its initramfs.
 # The guest runs portdump-list as root and as nobody (list-root.out, list-nobody.out in WORK),
 # then `portdump N` for each of the guest's runs (HOW:N as the .guest file
-# says) and prints each output, and portdump-decode --json of it,
+# says) and prints each output, and portdump-decode's report of it,
 # between markers, then powers off.
-# WORK receives transcript.txt, N.out and N.json for each run, and the time
+# WORK receives transcript.txt, N.out and N.txt for each run, and the time
 # the guest took.
 # usage: run_guest.sh GUEST CACHE WORK PORTDUMP DECODE LIST
 set -euo pipefail
@@ -74,7 +74,7 @@ done
       *) echo "portdump $run >/tmp/out" ;;
     esac
     echo "echo '@@@ portdump $run'; cat /tmp/out; echo '@@@ end'"
-    echo "echo '@@@ decode $run'; portdump-decode --json /tmp/out; echo '@@@ end'"
+    echo "echo '@@@ decode $run'; portdump-decode </tmp/out 2>&1; echo '@@@ end'"
   done
   echo 'poweroff -f'
 } >"$initramfs/init"
@@ -104,7 +104,7 @@ for who in root nobody; do
 done
 for run in "${runs[@]}"; do
   for kind in portdump decode; do
-    file=$work/$run.$([ $kind = portdump ] && echo out || echo json)
+    file=$work/$run.$([ $kind = portdump ] && echo out || echo txt)
     LC_ALL=C awk -v begin="@@@ $kind $run" '$0 == begin { on = 1; next } $0 == "@@@ end" { on = 0 } on' \
       "$work/transcript.txt" >"$file"
   done
