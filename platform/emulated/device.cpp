@@ -68,7 +68,8 @@ DWORD ControlDevice(OpenedDevice& device, LPVOID in, DWORD inSize, LPVOID out, D
     // the driver reports.
     unsigned char buffer[CMD_IDE_REQUEST_SIZE] = {};
     std::memcpy(buffer, in, std::min<DWORD>(inSize, CMD_IDE_REQUEST_SIZE));
-    const ControllerSpec& controller = TheMachine().controllers[device.controller];
+    const Machine machine = TheMachine();
+    const ControllerSpec& controller = machine.controllers[device.controller];
     const FakeAnswer answer =
         FakeMiniportAnswer(controller.port, static_cast<unsigned>(controller.ports), buffer, inSize, outSize);
     if (answer.outcome == FAKE_NO_DEVICE) {

@@ -45,17 +45,51 @@ if $foreign; then
   update_lists
 fi
 
-# The kernel the metapackage points at, e.g. linux-image-6.1.0-57-amd64.
-kernel=$(apt-cache depends "linux-image-$flavour:$arch" | sed -n 's/^ *Depends: \(linux-image-[0-9][^:]*\).*/\1/p' | head -1)
-if [ -z "$kernel" ]; then
-  echo "no kernel package for $arch" >&2
-  exit 1
-fi
+# The release the host's apt takes its packages from.
+release=$(. /etc/os-release && echo "$VERSION_CODENAME")
+# The version of PACKAGE in the release's own main suite, not its updates.
+main_suite_version() {
+  apt-cache madison "$1" | awk -F'|' -v suite=" $release/main " 'index($3, suite) { gsub(/ /, "", $2); print $2; exit }'
+}
+# The kernel the metapackage (of VERSION, else its candidate) points at,
+# e.g. linux-image-6.1.0-57-amd64.
+kernel_of() {
+  apt-cache depends "linux-image-$flavour:$arch${1:+=$1}" | sed -n 's/^ *Depends: \(linux-image-[0-9][^:]*\).*/\1/p' | head -1
+}
+download() {
+  (cd "$dir/debs" && apt-get download -q -o APT::Sandbox::User=root "$1")
+}
+# PACKAGE's candidate; where the mirror lacks its file (a security pool in the
+# middle of a sync), the same package of the release's main suite.
+fetch() {
+  download "$1" && return
+  local version
+  version=$(main_suite_version "$1")
+  [ -n "$version" ] || return 1
+  echo "the mirror lacks $1's file: taking $version from $release instead"
+  download "$1=$version"
+}
+
 rm -rf "$dir"
 mkdir -p "$dir/debs" "$dir/root"
-(cd "$dir/debs" && apt-get download -q -o APT::Sandbox::User=root "$kernel:$arch" "busybox-static:$arch")
+kernel=$(kernel_of "")
+[ -n "$kernel" ] || { echo "no kernel package for $arch" >&2; exit 1; }
+if ! fetch "$kernel:$arch"; then
+  # A newer kernel is a package of another name: the main suite's own.
+  missing=$kernel
+  kernel=$(kernel_of "$(main_suite_version "linux-image-$flavour:$arch")")
+  [ -n "$kernel" ] && [ "$kernel" != "$missing" ] && echo "the mirror lacks $missing's file: taking $kernel from $release instead" &&
+    download "$kernel:$arch" || { echo "no kernel for $arch can be had from the mirror" >&2; exit 1; }
+fi
+fetch "busybox-static:$arch"
 for deb in "$dir"/debs/*.deb; do
   dpkg-deb -x "$deb" "$dir/root"
 done
 rm -rf "$dir/debs"
-echo "$kernel" >"$dir/ready"
+# Where the packages put everything below /usr (Debian 13), the guest's
+# paths are those of a merged-/usr system.
+for top in bin sbin lib; do
+  [ -e "$dir/root/$top" ] || [ ! -d "$dir/root/usr/$top" ] || ln -s "usr/$top" "$dir/root/$top"
+done
+# The kernel's release is its package's name: linux-image-RELEASE.
+echo "${kernel#linux-image-}" >"$dir/ready"

@@ -20,8 +20,10 @@ skip=77
 [ -n "${PORTDUMP_TESTS_REQUIRED:-}" ] && skip=1
 [ -f "$cache/$arch/ready" ] || { echo "no guest packages in $cache/$arch" >&2; exit $skip; }
 kernel_file=$(echo $root/$kernel)
-release=$(basename "$(echo "$root"/lib/modules/*)")
+# The release of the kernel the fetch unpacked, never the host's.
+release=$(cat "$cache/$arch/ready")
 moddir=$root/lib/modules/$release
+[ -d "$moddir" ] || { echo "no modules of kernel $release in $root" >&2; exit 1; }
 [ -f "$moddir/modules.dep" ] || busybox depmod -b "$root" "$release"
 
 mkdir -p "$work/initramfs/bin" "$work/initramfs/lib/modules" "$work/initramfs/proc" "$work/initramfs/sys" \
