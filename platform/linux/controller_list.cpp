@@ -42,22 +42,24 @@ void AddPorts(const char* sys, const PciAddress& address, ListedController& entr
     }
 }
 
+// The PCI address, vendor:device and driver (none where sysfs shows none).
+void Describe(const Controller& controller, char (&fields)[kListedFields][kListedFieldSize])
+{
+    const PciAddress& at = controller.address;
+    std::snprintf(fields[0], sizeof fields[0], "%04x:%02x:%02x.%x", at.domain, at.bus, at.device, at.function);
+    std::snprintf(fields[1], sizeof fields[1], "%04x:%04x", controller.vendor, controller.deviceId);
+    Copy(fields[2], controller.driver);
+}
+
 // Without the sg driver portdump asks no port, so none is shown.
 void AddController(const char* sys, ControllerList& list, int number, const Controller& controller, bool withPorts)
 {
     ListedController& entry = list.controllers[list.count++];
     entry = ListedController{};
     entry.number = number;
-    const PciAddress& at = controller.address;
-    std::snprintf(entry.fields[0], sizeof entry.fields[0], "%04x:%02x:%02x.%x", at.domain, at.bus, at.device,
-                  at.function);
-    std::snprintf(entry.fields[1], sizeof entry.fields[1], "%04x:%04x", controller.vendor, controller.deviceId);
-    char driver[64];
-    if (ReadControllerDriver(sys, at, driver)) {
-        Copy(entry.fields[2], driver);
-    }
+    Describe(controller, entry.fields);
     if (withPorts) {
-        AddPorts(sys, at, entry);
+        AddPorts(sys, controller.address, entry);
     }
 }
 

@@ -18,6 +18,7 @@ struct Controller {
     PciAddress address;
     unsigned vendor;  // 0 where sysfs does not say
     unsigned deviceId;
+    char driver[64];  // the kernel driver bound to it; "" where sysfs shows none
 };
 
 // A SCSI device's place: host, channel, target id, lun.
@@ -65,10 +66,6 @@ bool FindPortDevice(const char* root, const PciAddress& address, int port, PortD
 // Describes the device FindPortDevice found; false where sysfs no longer
 // shows it.
 bool DescribePortDevice(const char* root, const PortDevice& device, PortDescription& description);
-
-// The name of the kernel driver bound to the controller at `address`; false
-// where sysfs shows none.
-bool ReadControllerDriver(const char* root, const PciAddress& address, char (&driver)[64]);
 
 // Whether the sg driver is there (loaded or built in): its class exists.
 bool ScsiGenericPresent(const char* root);
