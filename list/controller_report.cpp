@@ -71,9 +71,7 @@ int ReportControllers(bool readable, ControllerList& list, std::FILE* out, std::
     for (int i = 0; i < list.count; ++i) {
         PrintController(list.controllers[i], out);
     }
-    if (list.count == 0 && list.noneFoundNote[0] != '\0') {
-        std::fprintf(out, "No controller found; %s.\n", list.noneFoundNote);
-    } else if (list.count == 0) {
+    if (list.count == 0) {
         std::fputs("No controller found.\n", out);
     }
     if (list.problem[0] != '\0') {

@@ -36,9 +36,6 @@ struct ControllerList {
     int count;
     // What could not be read, and why; empty when everything could.
     char problem[kListedFieldSize];
-    // Why there may be none, for the line that says none was found; empty
-    // where the system has nothing to add.
-    char noneFoundNote[kListedFieldSize];
 };
 
 // Fills `list`, which starts empty. False when the system could not be read

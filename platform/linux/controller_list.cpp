@@ -130,7 +130,8 @@ bool ListControllersUnder(const char* sys, ControllerList& list)
             AddController(sys, list, model, controllers[i], sg);
         }
     }
-    Copy(list.noneFoundNote, sg ? "the sg driver is loaded" : "the sg driver is not loaded");
+    // Numbers come from SCSI hosts, which the sg driver neither makes nor
+    // takes away: it matters only where there are controllers.
     if (!sg && count > 0) {
         Copy(list.problem, "the sg driver is not loaded (modprobe sg), so no port is shown");
     }
