@@ -29,11 +29,21 @@ struct ListedController {
     int portCount;
 };
 
+// A storage controller the system shows that no number reaches (on Linux
+// a PCI function with no SCSI host: NVMe, virtio-blk), said so that a user
+// need not look for its number; fields as a controller's.
+struct UnreachableController {
+    char fields[kListedFields][kListedFieldSize];
+};
+
 // In the order the system shows them; controllers past the capacity are not
 // kept.
 struct ControllerList {
     ListedController controllers[kMaxListedControllers];
     int count;
+    // Empty where the platform has no such controllers to show.
+    UnreachableController unreachable[kMaxListedControllers];
+    int unreachableCount;
     // What could not be read, and why; empty when everything could.
     char problem[kListedFieldSize];
 };

@@ -63,6 +63,16 @@ void AddController(const char* sys, ControllerList& list, int number, const Cont
     }
 }
 
+// The storage controllers without a SCSI host, which no number reaches.
+void AddUnreachable(const char* sys, ControllerList& list)
+{
+    Controller hostless[kMaxListedControllers];
+    list.unreachableCount = ListHostlessControllers(sys, hostless, kMaxListedControllers);
+    for (int i = 0; i < list.unreachableCount; ++i) {
+        Describe(hostless[i], list.unreachable[i].fields);
+    }
+}
+
 // The model number that reaches controller `index` of `controllers`, or -1:
 // its device id's hex digits read as decimal, the alias taken as portdump
 // takes it, and the platform's own resolution of that number's names
@@ -130,6 +140,7 @@ bool ListControllersUnder(const char* sys, ControllerList& list)
             AddController(sys, list, model, controllers[i], sg);
         }
     }
+    AddUnreachable(sys, list);
     // Numbers come from SCSI hosts, which the sg driver neither makes nor
     // takes away: it matters only where there are controllers.
     if (!sg && count > 0) {

@@ -235,6 +235,13 @@ void KeepInOrder(Controller* controllers, int capacity, int& count, const PciAdd
     ++count;
 }
 
+bool HasScsiHost(const char* root, const PciAddress& address)
+{
+    bool found = false;
+    ForEachScsiHost(root, [&](const ScsiHost& host) { found = found || SameAddress(host.pci, address); });
+    return found;
+}
+
 // The ATA port's port_no, counting from 1 within its controller; 0 if unknown.
 unsigned AtaPortNumber(const ScsiHost& host)
 {
@@ -389,6 +396,28 @@ int ListControllers(const char* root, Controller (&controllers)[kMaxControllers]
     ForEachScsiHost(root, [&](const ScsiHost& host) {
         KeepInOrder(controllers, kMaxControllers, count, host.pci, HostFunction(host));
     });
+    return count;
+}
+
+int ListHostlessControllers(const char* root, Controller* controllers, int capacity)
+{
+    char path[kPathSize];
+    DirectoryEntries entries;
+    int count = 0;
+    if (!Path(path, "%s/bus/pci/devices", root) || !OpenDirectoryEntries(entries, path)) {
+        return 0;
+    }
+    while (const char* name = NextDirectoryEntry(entries)) {
+        PciAddress address;
+        if (ParsePciAddress(name, name + std::strlen(name), address) &&
+            Path(path, "%s/bus/pci/devices/%s", root, name)) {
+            const FunctionDirectory function{path, static_cast<int>(std::strlen(path))};
+            if (IsStorageController(function) && !HasScsiHost(root, address)) {
+                KeepInOrder(controllers, capacity, count, address, function);
+            }
+        }
+    }
+    CloseDirectoryEntries(entries);
     return count;
 }
 

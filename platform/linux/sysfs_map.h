@@ -54,6 +54,11 @@ constexpr int kMaxControllers = 64;
 // returns their count.
 int ListControllers(const char* root, Controller (&controllers)[kMaxControllers]);
 
+// The other PCI functions of class 01h that ROOT/bus/pci/devices shows,
+// those with no SCSI host (NVMe, virtio-blk), which no number reaches: the
+// lowest `capacity` in PCI address order. Returns their count.
+int ListHostlessControllers(const char* root, Controller* controllers, int capacity);
+
 // The device on port `port` of the controller at `address`: for a libata
 // controller the ATA port with port_no port+1, device 0, or where its ports
 // take a master and a slave, port_no port/2+1, device port%2, its command
