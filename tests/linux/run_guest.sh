@@ -43,7 +43,12 @@ load() {
   local name=$1 params=$2 path file deps dep
   path=$(awk -F: -v m="/$name.ko" '{ p = $1; sub(/\.xz$/, "", p) } substr(p, length(p) - length(m) + 1) == m { print $1; exit }' \
          "$moddir/modules.dep")
-  [ -n "$path" ] || { echo "module $name not found in $moddir" >&2; exit 1; }
+  if [ -z "$path" ]; then
+    # Built into this kernel (virtio_pci in Debian 13's): nothing to load.
+    grep -q "/$name\.ko" "$moddir/modules.builtin" 2>/dev/null && return 0
+    echo "module $name not found in $moddir" >&2
+    exit 1
+  fi
   [ -z "${loaded[$path]:-}" ] || return 0
   deps=$(awk -F: -v p="$path" '$1 == p { print $2; exit }' "$moddir/modules.dep")
   for dep in $deps; do
