@@ -45,7 +45,7 @@ load() {
          "$moddir/modules.dep")
   if [ -z "$path" ]; then
     # Built into this kernel (virtio_pci in Debian 13's): nothing to load.
-    grep -q "/$name\.ko" "$moddir/modules.builtin" 2>/dev/null && return 0
+    grep -q "/$name\.ko$" "$moddir/modules.builtin" 2>/dev/null && return 0
     echo "module $name not found in $moddir" >&2
     exit 1
   fi
