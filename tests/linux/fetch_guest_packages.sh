@@ -86,8 +86,11 @@ kernels() {
 
 rm -rf "$dir"
 mkdir -p "$dir/debs" "$dir/root"
-kernel=$(kernels | fetch_first) || { echo "no kernel for $arch can be had from the mirror" >&2; exit 1; }
-printf 'busybox-static\nbusybox-static %s\n' "$(main_suite_version "busybox-static:$arch")" | fetch_first >/dev/null
+# The lists are made whole first: fetch_first stops reading at its first
+# download, which must not fail the list's writer.
+kernel=$(fetch_first <<<"$(kernels)") || { echo "no kernel for $arch can be had from the mirror" >&2; exit 1; }
+fetch_first >/dev/null <<<"busybox-static
+busybox-static $(main_suite_version "busybox-static:$arch")"
 rm -f "$dir/download.log"
 for deb in "$dir"/debs/*.deb; do
   dpkg-deb -x "$deb" "$dir/root"
