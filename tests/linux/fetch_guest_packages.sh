@@ -49,7 +49,7 @@ fi
 release=$(. /etc/os-release && echo "$VERSION_CODENAME")
 # The version of PACKAGE in the release's own main suite, not its updates.
 main_suite_version() {
-  apt-cache madison "$1" | awk -F'|' -v suite=" $release/main " 'index($3, suite) { gsub(/ /, "", $2); print $2; exit }'
+  apt-cache madison "$1" | awk -F'|' -v suite=" $release/main " 'index($3, suite) && !found++ { gsub(/ /, "", $2); print $2 }'
 }
 download() {
   (cd "$dir/debs" && apt-get download -q -o APT::Sandbox::User=root "$1")
