@@ -11,26 +11,13 @@ struct NameList {
     int count;
 };
 
-struct FeatureFact {
-    Term name;
-    Feature state;
-    bool hasLockState;  // the security feature's: locked and frozen follow
-    bool locked;
-    bool frozen;
-};
-
-constexpr int kFeatureCount = 7;
-
 struct IdentifyFacts {
-    double capacityGB;   // 10^9 bytes; 0 when the capacity is not reported
-    double capacityGiB;  // 2^30 bytes
     Term rotation;       // kNumberTerm: the rate in rpm
     NameList ataVersions;
     Term transport;
     NameList transportVersions;  // a serial transport's; none for another
     int sataGenerations[3];      // the Gen numbers it signals, in order
     int sataGenerationCount;
-    FeatureFact features[kFeatureCount];  // in the reports' order
 };
 
 void GatherIdentifyFacts(const IdentifyInfo& info, IdentifyFacts& facts);

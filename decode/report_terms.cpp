@@ -24,6 +24,20 @@ constexpr Term kStepTerms[] = {
     {"CreateFile", "CreateFile"},
 };
 
+constexpr Term kBufferTypeTerms[] = {
+    {"none", nullptr},
+    {"single ported, single sector", "single_ported"},
+    {"dual ported, multiple sectors", "dual_ported"},
+    {"dual ported, multiple sectors, with read caching", "dual_ported_cache"},
+};
+
+constexpr Term kDeterminedByTerms[] = {
+    {"unknown", "unknown"},
+    {"jumper", "jumper"},
+    {"CSEL", "CSEL"},
+    {"other", "other"},
+};
+
 }  // namespace
 
 Term KindTerm(BlockKind kind)
@@ -61,4 +75,14 @@ Term RotationTerm(int rotationRate)
         return {"not reported", nullptr};
     }
     return rotationRate == 1 ? Term{"solid state", "solid state"} : kNumberTerm;
+}
+
+Term BufferTypeTerm(int type)
+{
+    return type >= 0 && type < 4 ? kBufferTypeTerms[type] : kBufferTypeTerms[0];
+}
+
+Term DeterminedByTerm(DeterminedBy how)
+{
+    return kDeterminedByTerms[static_cast<int>(how)];
 }

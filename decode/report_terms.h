@@ -4,6 +4,7 @@
 
 #include "block_kind.h"
 #include "dump_parser.h"
+#include "identify.h"
 
 struct Term {
     const char* text;  // for a person
@@ -25,3 +26,6 @@ Term StepTerm(FailedStep step);
 Term TransportTerm(int transport);
 // Solid state or not reported; kNumberTerm for a rate in rpm.
 Term RotationTerm(int rotationRate);
+// Word 20's buffer type; {"none", nullptr} for a code with no type.
+Term BufferTypeTerm(int type);
+Term DeterminedByTerm(DeterminedBy how);

@@ -97,14 +97,200 @@ void PrintPacket(const PacketInfo& info)
     OutLine(YesNo(info.removable));
 }
 
+// The summary rows' labels, in the order of SummaryFeature.
+constexpr const char* kSummaryLabels[kSummaryFeatureCount] = {"SMART", "Security", "Write cache", "Look-ahead",
+                                                              "48-bit address", "APM", "TRIM"};
+
+// A figure and its unit, or "not reported".
+void OutValue(long long value, const char* unit)
+{
+    if (value == kNotReported) {
+        OutText("not reported");
+    } else {
+        OutFormat("%lld%s", value, unit);
+    }
+}
+
+void PrintCount(const char* label, long long value, const char* unit)
+{
+    Label(label);
+    OutValue(value, unit);
+    OutChar('\n');
+}
+
+void PrintEraseTime(const char* what, EraseTime time)
+{
+    OutFormat("    %-*s", kLabelWidth - 2, what);
+    if (time.minutes == kNotReported) {
+        OutLine("not reported");
+    } else {
+        OutFormat("%s%d minutes\n", time.moreThan ? "more than " : "", time.minutes);
+    }
+}
+
+void PrintSecurity(const SecurityState& security)
+{
+    OutFormat("    %-*s%s, %s\n", kLabelWidth - 2, "", security.locked ? "locked" : "not locked",
+              security.frozen ? "frozen" : "not frozen");
+    OutFormat("    %-*s%s, level %s, enhanced erase %s\n", kLabelWidth - 2, "",
+              security.countExpired ? "count expired" : "count not expired", security.maximumLevel ? "maximum" : "high",
+              security.enhancedEraseSupported ? "supported" : "not supported");
+    PrintEraseTime("Erase time", security.erase);
+    PrintEraseTime("Enhanced erase", security.enhancedErase);
+    OutFormat("    %-*s", kLabelWidth - 2, "Master password");
+    if (security.masterPasswordRevision == kNotReported) {
+        OutLine("revision not reported");
+    } else {
+        OutFormat("revision %d\n", security.masterPasswordRevision);
+    }
+}
+
+void PrintFeatures(const IdentifyInfo& info)
+{
+    Label("Feature set");
+    OutFormat("%-11s%s\n", "supported", "enabled");
+    for (int i = 0; i < kSummaryFeatureCount; ++i) {
+        PrintFeature(kSummaryLabels[i], info.features[i]);
+        if (i == kSecurityRow) {
+            PrintSecurity(info.security);
+        }
+    }
+    Label("Also supported");
+    OutLine("enabled  (word.bit) feature");
+    for (int i = kSummaryFeatureCount; i < kFeatureRowCount; ++i) {
+        const FeatureRow& row = kFeatureRows[i];
+        if (info.features[i].supported) {
+            OutFormat("    %-9s(%d.%d) %s\n", row.enabled.word == kNoWord ? "-" : YesNo(info.features[i].enabled),
+                      row.supported.word, row.supported.bit, row.name);
+        }
+    }
+}
+
+void PrintChs(const Chs& chs)
+{
+    OutFormat("%d cylinders, %d heads, %d sectors a track", chs.cylinders, chs.heads, chs.sectorsPerTrack);
+}
+
+void PrintGeometry(const IdentifyInfo& info)
+{
+    Label("CHS");
+    PrintChs(info.chs);
+    OutChar('\n');
+    Label("CHS current");
+    if (info.chsCurrentValid) {
+        PrintChs(info.chsCurrent);
+        OutFormat(", %llu sectors\n", info.chsCurrentSectors);
+    } else {
+        OutLine("not reported");
+    }
+    Label("Buffer");
+    if (info.bufferKib == kNotReported) {
+        OutText("not reported");
+    } else {
+        OutFormat("%d KiB", info.bufferKib);
+    }
+    OutFormat(", type %s\n", BufferTypeTerm(info.bufferType).text);
+    Label("Multiple sectors");
+    OutText("max ");
+    OutValue(info.multipleMax, "");
+    OutText(", current ");
+    OutValue(info.multipleCurrent, "");
+    OutChar('\n');
+    Label("Capabilities");
+    OutFormat("LBA %s, IORDY %s%s\n", YesNo(info.lbaSupported), YesNo(info.iordySupported),
+              info.iordyCanBeDisabled ? " (can be disabled)" : "");
+    Label("Standby timer");
+    OutFormat("%s values, device minimum %s\n", info.standbyTimerStandard ? "standard" : "vendor specific",
+              info.standbyTimerDeviceMinimum == kNotReported ? "not reported"
+                                                             : YesNo(info.standbyTimerDeviceMinimum == 1));
+}
+
+void PrintModeList(int list, const IdentifyInfo& info)
+{
+    for (int mode = 0; mode < 16; ++mode) {
+        if (Bit(info.modes[list], mode)) {
+            const bool active = info.activeList == list && info.activeMode == mode;
+            OutFormat("%s%s%d ", active ? "*" : "", kModeLists[list].name, mode);
+        }
+    }
+}
+
+void PrintCycles(const char* what, int first, int second)
+{
+    OutFormat("    %-*s", kLabelWidth - 2, what);
+    OutValue(first, " ns");
+    OutText(", ");
+    OutValue(second, " ns");
+    OutChar('\n');
+}
+
+void PrintTransferModes(const IdentifyInfo& info)
+{
+    Label("DMA modes");
+    for (int list = kSdmaModes; list <= kUdmaModes; ++list) {
+        PrintModeList(list, info);
+    }
+    OutLine(info.activeList == kNotReported ? "(none in use)" : "(* in use)");
+    PrintCycles("min, recommended", info.dmaMinCycle, info.dmaRecommendedCycle);
+    Label("PIO modes");
+    PrintModeList(kPioModes, info);
+    OutChar('\n');
+    PrintCycles("min, with IORDY", info.pioMinCycle, info.pioMinCycleIordy);
+}
+
+void PrintPower(const IdentifyInfo& info)
+{
+    PrintCount("APM level", info.apmLevel, "");
+    Label("Acoustic");
+    if (info.acousticCurrent == kNotReported) {
+        OutLine("not reported");
+    } else {
+        OutFormat("recommended %d, current %d\n", info.acousticRecommended, info.acousticCurrent);
+    }
+    Label("Hardware reset");
+    const HardwareReset& reset = info.hardwareReset;
+    if (reset.reported) {
+        OutFormat("device %d, number by %s, CBLID- %s VIH\n", reset.deviceNumber,
+                  DeterminedByTerm(reset.determinedBy).text, reset.cblidAboveVih ? "above" : "below");
+    } else {
+        OutLine("not reported");
+    }
+}
+
+void PrintVersionCodes(const IdentifyInfo& info)
+{
+    Label("ATA minor version");
+    if (info.minorVersion == kNotReported) {
+        OutLine("not reported");
+    } else {
+        const char* name = MinorVersionName(static_cast<unsigned>(info.minorVersion));
+        OutFormat("%04xh: %s\n", info.minorVersion, name != nullptr ? name : "not in the standards' list");
+    }
+    Label("Transport minor");
+    if (info.transportMinorVersion == kNotReported) {
+        OutLine("not reported");
+    } else {
+        OutFormat("%04xh\n", info.transportMinorVersion);
+    }
+    Label("SATA link speed");
+    if (info.sataCurrentGeneration == kNotReported) {
+        OutLine("not reported");
+    } else {
+        OutFormat("Gen%d (%.1f Gb/s)\n", info.sataCurrentGeneration,
+                  kSataGenerationGbps[info.sataCurrentGeneration - 1]);
+    }
+}
+
 void PrintIdentify(const IdentifyInfo& info, const IdentifyFacts& facts)
 {
     PrintStrings(info.strings);
+    Label("Removable media");
+    OutLine(YesNo(info.removable));
     Label("Capacity");
     if (info.capacityBytes == 0) {
         OutText("not reported\n");
     } else {
-        OutFormat("%llu bytes = %.1f GB = %.1f GiB\n", info.capacityBytes, facts.capacityGB, facts.capacityGiB);
+        OutFormat("%llu bytes = %.1f GB = %.1f GiB\n", info.capacityBytes, info.capacityGB, info.capacityGiB);
     }
     Label("Sectors");
     if (info.lba48Sectors != 0) {
@@ -113,6 +299,8 @@ void PrintIdentify(const IdentifyInfo& info, const IdentifyFacts& facts)
     OutFormat("%llu (28-bit)\n", info.lba28Sectors);
     Label("Sector size");
     OutFormat("%llu bytes logical, %llu bytes physical\n", info.logicalSectorSize, info.physicalSectorSize);
+    PrintCount("Sector 0 offset", info.logicalSectorOffset, " bytes");
+    PrintGeometry(info);
     Label("Rotation");
     if (IsNumber(facts.rotation)) {
         OutFormat("%d rpm\n", info.rotationRate);
@@ -123,23 +311,23 @@ void PrintIdentify(const IdentifyInfo& info, const IdentifyFacts& facts)
     const char* formFactor = FormFactorName(info.formFactor);
     OutLine(formFactor != nullptr ? formFactor : "not reported");
     PrintVersions(facts);
+    PrintVersionCodes(info);
     Label("NCQ");
     if (info.ncqQueueDepth == kNotReported) {
         OutText("not supported\n");
     } else {
         OutFormat("queue depth %d\n", info.ncqQueueDepth);
     }
+    PrintCount("TRIM limit", info.dsmMaxBlocks, " blocks of ranges");
+    PrintTransferModes(info);
+    PrintPower(info);
     Label("World wide name");
     OutLine(info.wwn[0] != '\0' ? info.wwn : "none");
-    Label("Feature set");
-    OutFormat("%-11s%s\n", "supported", "enabled");
-    for (const FeatureFact& feature : facts.features) {
-        PrintFeature(feature.name.text, feature.state);
-        if (feature.hasLockState) {
-            OutFormat("    %-*s%s, %s\n", kLabelWidth - 2, "", feature.locked ? "locked" : "not locked",
-                      feature.frozen ? "frozen" : "not frozen");
-        }
+    if (info.wwn[0] != '\0') {
+        Label("WWN parts");
+        OutFormat("NAA %d, OUI %s, unique id %s\n", info.wwnNaa, info.wwnOui, info.wwnUniqueId);
     }
+    PrintFeatures(info);
 }
 
 void PrintSmart(const SmartInfo& info)

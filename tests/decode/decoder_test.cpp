@@ -44,7 +44,7 @@ void ExpectDisks(const std::vector<DecodedBlock>& decoded, const std::vector<Dis
         EXPECT_STREQ(identify.strings.model, disks[i].model);
         EXPECT_STREQ(identify.strings.serial, disks[i].serial);
         EXPECT_STREQ(identify.strings.firmware, disks[i].firmware);
-        EXPECT_TRUE(identify.lba48.supported);
+        EXPECT_TRUE(identify.features[kLba48Row].supported);
         EXPECT_EQ(identify.lba48Sectors, disks[i].sectors);
         EXPECT_EQ(identify.lba28Sectors, disks[i].sectors < 0x0FFFFFFF ? disks[i].sectors : 0x0FFFFFFF);
         EXPECT_EQ(identify.capacityBytes, disks[i].sectors * 512);

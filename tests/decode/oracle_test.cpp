@@ -121,7 +121,7 @@ TEST_P(IdentifyOracle, FieldsAsHdparmReadsThem)
     ExpectStrings(report, info.strings);
     EXPECT_EQ(Find(report, "LBA    user addressable sectors: +(\\d+)"), std::to_string(info.lba28Sectors));
     EXPECT_EQ(Find(report, "LBA48  user addressable sectors: +(\\d+)"),
-              info.lba48.supported ? std::to_string(info.lba48Sectors) : "");
+              info.features[kLba48Row].supported ? std::to_string(info.lba48Sectors) : "");
 
     const std::string both = Find(report, "Logical/Physical Sector size: +(\\d+) bytes");
     EXPECT_EQ(both.empty() ? Find(report, "Logical  Sector size: +(\\d+) bytes") : both,
@@ -162,17 +162,17 @@ TEST_P(IdentifyOracle, FieldsAsHdparmReadsThem)
     }
     EXPECT_EQ(Find(report, "Logical Unit WWN Device Identifier: ([0-9a-f]+)"), info.wwn);
 
-    ExpectFeature(report, "SMART feature set", info.smart);
-    ExpectFeature(report, "Write cache", info.writeCache);
-    ExpectFeature(report, "Look-ahead", info.lookAhead);
-    ExpectFeature(report, "48-bit Address feature set", info.lba48);
-    ExpectFeature(report, "Advanced Power Management feature set", info.apm);
-    ExpectFeature(report, "Data Set Management TRIM supported", info.trim);
-    EXPECT_EQ(HdparmFeature(report, "Security Mode feature set").supported, info.security.supported);
+    ExpectFeature(report, "SMART feature set", info.features[kSmartRow]);
+    ExpectFeature(report, "Write cache", info.features[kWriteCacheRow]);
+    ExpectFeature(report, "Look-ahead", info.features[kLookAheadRow]);
+    ExpectFeature(report, "48-bit Address feature set", info.features[kLba48Row]);
+    ExpectFeature(report, "Advanced Power Management feature set", info.features[kApmRow]);
+    ExpectFeature(report, "Data Set Management TRIM supported", info.features[kTrimRow]);
+    EXPECT_EQ(HdparmFeature(report, "Security Mode feature set").supported, info.features[kSecurityRow].supported);
     if (report.find("\nSecurity:") != std::string::npos) {
-        EXPECT_EQ(Find(report, "\n\t(not)?\tenabled\n") != "not", info.security.enabled);
-        EXPECT_EQ(Find(report, "\n\t(not)?\tlocked\n") != "not", info.securityLocked);
-        EXPECT_EQ(Find(report, "\n\t(not)?\tfrozen\n") != "not", info.securityFrozen);
+        EXPECT_EQ(Find(report, "\n\t(not)?\tenabled\n") != "not", info.features[kSecurityRow].enabled);
+        EXPECT_EQ(Find(report, "\n\t(not)?\tlocked\n") != "not", info.security.locked);
+        EXPECT_EQ(Find(report, "\n\t(not)?\tfrozen\n") != "not", info.security.frozen);
     }
 }
 
