@@ -79,7 +79,7 @@ bool FlagSet(const unsigned char* block, WordBit flag)
 }
 
 // Words 89 and 90: units of 2 minutes, in bits 7:0 (255: more than 508
-// minutes) or, with bit 15 set, in bits 14:0 (32767: more than 65534).
+// minutes) or, with bit 15 set, in bits 14:0 (32767: more than 65532).
 EraseTime DecodeEraseTime(unsigned word)
 {
     const unsigned most = Bit(word, 15) ? 0x7FFF : 0xFF;
@@ -87,7 +87,8 @@ EraseTime DecodeEraseTime(unsigned word)
     if (units == 0) {
         return EraseTime{kNotReported, false};
     }
-    return EraseTime{static_cast<int>(2 * units), units == most};
+    const bool moreThan = units == most;
+    return EraseTime{static_cast<int>(2 * (moreThan ? most - 1 : units)), moreThan};
 }
 
 // A word whose 0000h and FFFFh both mean none.
@@ -146,14 +147,14 @@ void DecodeModes(const unsigned char* block, IdentifyInfo& info)
     info.activeMode = kNotReported;
     for (int i = 0; i < kModeListCount; ++i) {
         const ModeList& list = kModeLists[i];
-        info.modes[i] = 0;
+        // The modes below the list's first are every device's, whatever the word says.
+        info.modes[i] = (1U << list.firstMode) - 1;
         if (!Valid(block, list.valid)) {
             continue;
         }
         const unsigned word = Word(block, list.word);
         const unsigned mask = (1U << list.supportedCount) - 1;
-        const unsigned base = (1U << list.firstMode) - 1;
-        info.modes[i] = base | (word >> list.supportedShift & mask) << list.firstMode;
+        info.modes[i] |= (word >> list.supportedShift & mask) << list.firstMode;
         const unsigned selected = list.selectedShift < 0 ? 0 : word >> list.selectedShift & mask;
         for (int mode = 0; mode < list.supportedCount; ++mode) {
             if (Bit(selected, mode)) {
