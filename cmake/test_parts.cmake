@@ -36,3 +36,17 @@ function(portdump_report_left_out)
     message(STATUS "Tests left out: ${parts}; ./test-all installs what they need, or: apt-get install ${packages}")
   endif()
 endfunction()
+
+# The analysers both builds run, with the options they share. cppcheck 2.11
+# and later limit the branches they follow unless told to follow all.
+find_program(CLANG_TIDY clang-tidy)
+find_program(CPPCHECK cppcheck)
+if(CPPCHECK)
+  execute_process(COMMAND ${CPPCHECK} --version OUTPUT_VARIABLE cppcheck_version)
+  string(REGEX MATCH "[0-9]+\\.[0-9]+" cppcheck_version "${cppcheck_version}")
+  set(PORTDUMP_CPPCHECK ${CPPCHECK} --enable=warning,style,performance,portability --std=c++17 --error-exitcode=1
+                        --inline-suppr --quiet)
+  if(cppcheck_version VERSION_GREATER_EQUAL 2.11)
+    list(APPEND PORTDUMP_CPPCHECK --check-level=exhaustive)
+  endif()
+endif()

@@ -24,7 +24,8 @@ void Label(const char* label)
 void PrintShown(const char* text, bool ascii)
 {
     char shown[DEVICE_NAME_SIZE * kShownBytesPerByte + 1];  // the longest text a block or failure holds
-    OutBytes(shown, ShowText(text, ascii, shown));
+    const std::size_t length = ShowText(text, ascii, shown);
+    OutBytes(shown, length);
 }
 
 void PrintAtaString(const char* label, const char* text)

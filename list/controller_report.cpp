@@ -2,6 +2,7 @@
 
 #include "device_names.h"
 
+#include <cstddef>
 #include <utility>
 
 namespace {
@@ -22,10 +23,23 @@ void SortByNumber(ControllerList& list)
 // driver or the registry holds, a controller stays one line.
 void PrintField(const char* field, std::FILE* out)
 {
-    std::fputs("  ", out);
     for (; *field != '\0'; ++field) {
         const unsigned char byte = static_cast<unsigned char>(*field);
         std::fputc(byte < 0x20 || byte == 0x7f ? '?' : byte, out);
+    }
+}
+
+// The fields that are not empty, two blanks apart; `before` goes before the
+// first.
+template <std::size_t Count, std::size_t Size>
+void PrintFields(const char (&fields)[Count][Size], const char* before, std::FILE* out)
+{
+    for (const char* field : fields) {
+        if (field[0] != '\0') {
+            std::fputs(before, out);
+            PrintField(field, out);
+            before = "  ";
+        }
     }
 }
 
@@ -34,22 +48,14 @@ void PrintField(const char* field, std::FILE* out)
 void PrintPort(const ListedPort& port, std::FILE* out)
 {
     std::fprintf(out, "    port %d", port.port);
-    for (const char* field : port.fields) {
-        if (field[0] != '\0') {
-            PrintField(field, out);
-        }
-    }
+    PrintFields(port.fields, "  ", out);
     std::fputc('\n', out);
 }
 
 void PrintController(const ListedController& controller, std::FILE* out)
 {
     std::fprintf(out, "%d", controller.number);
-    for (const char* field : controller.fields) {
-        if (field[0] != '\0') {
-            PrintField(field, out);
-        }
-    }
+    PrintFields(controller.fields, "  ", out);
     if (controller.number == SIL_ALIAS_SERVED_AS) {
         std::fprintf(out, "  (also %d)", SIL_ALIAS_MODEL);
     }
@@ -71,10 +77,15 @@ int ReportControllers(bool readable, ControllerList& list, std::FILE* out, std::
     for (int i = 0; i < list.count; ++i) {
         PrintController(list.controllers[i], out);
     }
-    if (list.count == 0 && list.noneFoundNote[0] != '\0') {
-        std::fprintf(out, "No controller found; %s.\n", list.noneFoundNote);
-    } else if (list.count == 0) {
+    if (list.count == 0) {
         std::fputs("No controller found.\n", out);
+    }
+    // After the numbered lines, and beginning with no digit, so that a
+    // script reading those sees no change.
+    for (int i = 0; i < list.unreachableCount; ++i) {
+        std::fputs("Not reachable by portdump (no SCSI host):", out);
+        PrintFields(list.unreachable[i].fields, " ", out);
+        std::fputc('\n', out);
     }
     if (list.problem[0] != '\0') {
         std::fprintf(err, "%s: %s; the list may be incomplete\n", kProgram, list.problem);

@@ -7,7 +7,8 @@
 #include <cstdio>
 
 // Sorts `list` by number and prints it to `out`, or says that no controller
-// was found; what could not be read goes to `err`. Returns the exit status:
+// was found, then a line for each controller no number reaches; what could
+// not be read goes to `err`. Returns the exit status:
 // 0, or 1 when the system could not be read at all (`readable` false) or
 // `out` could not be written.
 int ReportControllers(bool readable, ControllerList& list, std::FILE* out, std::FILE* err);

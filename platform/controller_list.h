@@ -29,16 +29,23 @@ struct ListedController {
     int portCount;
 };
 
+// A storage controller the system shows that no number reaches (on Linux
+// a PCI function with no SCSI host: NVMe, virtio-blk), said so that a user
+// need not look for its number; fields as a controller's.
+struct UnreachableController {
+    char fields[kListedFields][kListedFieldSize];
+};
+
 // In the order the system shows them; controllers past the capacity are not
 // kept.
 struct ControllerList {
     ListedController controllers[kMaxListedControllers];
     int count;
+    // Empty where the platform has no such controllers to show.
+    UnreachableController unreachable[kMaxListedControllers];
+    int unreachableCount;
     // What could not be read, and why; empty when everything could.
     char problem[kListedFieldSize];
-    // Why there may be none, for the line that says none was found; empty
-    // where the system has nothing to add.
-    char noneFoundNote[kListedFieldSize];
 };
 
 // Fills `list`, which starts empty. False when the system could not be read

@@ -53,7 +53,7 @@ DWORD OpenDevice(const char* name, const char* target, DWORD access, OpenedDevic
     return 0;
 }
 
-DWORD ControlDevice(OpenedDevice& device, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD returned)
+DWORD ControlDevice(const OpenedDevice& device, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD returned)
 {
     // IOCTL_SCSI_MINIPORT is declared with read and write access.
     const DWORD readWrite = GENERIC_READ | GENERIC_WRITE;

@@ -42,22 +42,34 @@ void AddPorts(const char* sys, const PciAddress& address, ListedController& entr
     }
 }
 
+// The PCI address, vendor:device and driver (none where sysfs shows none).
+void Describe(const Controller& controller, char (&fields)[kListedFields][kListedFieldSize])
+{
+    const PciAddress& at = controller.address;
+    std::snprintf(fields[0], sizeof fields[0], "%04x:%02x:%02x.%x", at.domain, at.bus, at.device, at.function);
+    std::snprintf(fields[1], sizeof fields[1], "%04x:%04x", controller.vendor, controller.deviceId);
+    Copy(fields[2], controller.driver);
+}
+
 // Without the sg driver portdump asks no port, so none is shown.
 void AddController(const char* sys, ControllerList& list, int number, const Controller& controller, bool withPorts)
 {
     ListedController& entry = list.controllers[list.count++];
     entry = ListedController{};
     entry.number = number;
-    const PciAddress& at = controller.address;
-    std::snprintf(entry.fields[0], sizeof entry.fields[0], "%04x:%02x:%02x.%x", at.domain, at.bus, at.device,
-                  at.function);
-    std::snprintf(entry.fields[1], sizeof entry.fields[1], "%04x:%04x", controller.vendor, controller.deviceId);
-    char driver[64];
-    if (ReadControllerDriver(sys, at, driver)) {
-        Copy(entry.fields[2], driver);
-    }
+    Describe(controller, entry.fields);
     if (withPorts) {
-        AddPorts(sys, at, entry);
+        AddPorts(sys, controller.address, entry);
+    }
+}
+
+// The storage controllers without a SCSI host, which no number reaches.
+void AddUnreachable(const char* sys, ControllerList& list)
+{
+    Controller hostless[kMaxListedControllers];
+    list.unreachableCount = ListHostlessControllers(sys, hostless, kMaxListedControllers);
+    for (int i = 0; i < list.unreachableCount; ++i) {
+        Describe(hostless[i], list.unreachable[i].fields);
     }
 }
 
@@ -128,7 +140,9 @@ bool ListControllersUnder(const char* sys, ControllerList& list)
             AddController(sys, list, model, controllers[i], sg);
         }
     }
-    Copy(list.noneFoundNote, sg ? "the sg driver is loaded" : "the sg driver is not loaded");
+    AddUnreachable(sys, list);
+    // Numbers come from SCSI hosts, which the sg driver neither makes nor
+    // takes away: it matters only where there are controllers.
     if (!sg && count > 0) {
         Copy(list.problem, "the sg driver is not loaded (modprobe sg), so no port is shown");
     }

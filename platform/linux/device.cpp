@@ -26,7 +26,7 @@ DWORD OpenDevice(const char* name, const char* target, DWORD, OpenedDevice& devi
     return OpenController(kSystemRoots, name, target, device);
 }
 
-DWORD ControlDevice(OpenedDevice& device, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD returned)
+DWORD ControlDevice(const OpenedDevice& device, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD returned)
 {
     if (in == nullptr || out == nullptr || returned == nullptr ||
         CmdIdeCheckRequest(static_cast<const unsigned char*>(in), inSize, outSize).fault != CMD_IDE_WELL_FORMED) {

@@ -129,22 +129,33 @@ bool PlaceHost(const char* path, const char* devices, unsigned number, ScsiHost&
     return true;
 }
 
-// A hexadecimal attribute of the host's PCI function, "0x" and DIGITS digits.
-bool ReadPciAttribute(const ScsiHost& host, const char* attribute, int digits, unsigned& value)
+// A PCI function's directory: the first `length` characters of `path`.
+struct FunctionDirectory {
+    const char* path;
+    int length;
+};
+
+FunctionDirectory HostFunction(const ScsiHost& host)
+{
+    return FunctionDirectory{host.path, host.pciLength};
+}
+
+// A hexadecimal attribute of a PCI function, "0x" and DIGITS digits.
+bool ReadPciAttribute(const FunctionDirectory& function, const char* attribute, int digits, unsigned& value)
 {
     char path[kPathSize];
     char text[64];
-    return Path(path, "%.*s/%s", host.pciLength, host.path, attribute) && ReadAttribute(path, text) &&
+    return Path(path, "%.*s/%s", function.length, function.path, attribute) && ReadAttribute(path, text) &&
            std::strncmp(text, "0x", 2) == 0 &&
            ParseNumber(text + 2, text + std::strlen(text), 16, digits, 0xFFFFFF, value);
 }
 
-// Whether the host's PCI function is a mass storage controller: a USB host
+// Whether a PCI function is a mass storage controller: a USB host
 // controller's usb-storage disks, say, never count.
-bool OnStorageController(const ScsiHost& host)
+bool IsStorageController(const FunctionDirectory& function)
 {
     unsigned pciClass = 0;
-    return ReadPciAttribute(host, "class", 6, pciClass) && pciClass >> 16 == kPciClassMassStorage;
+    return ReadPciAttribute(function, "class", 6, pciClass) && pciClass >> 16 == kPciClassMassStorage;
 }
 
 // Calls visit(host) for every SCSI host of ROOT that sits under a PCI
@@ -165,17 +176,70 @@ void ForEachScsiHost(const char* root, Visit visit)
         ScsiHost host;
         if (ParseNumbered(name, "host", number) && Path(path, "%s/class/scsi_host/%s/device", root, name) &&
             realpath(path, resolved) != nullptr && PlaceHost(resolved, devices, number, host) &&
-            OnStorageController(host)) {
+            IsStorageController(HostFunction(host))) {
             visit(host);
         }
     }
     CloseDirectoryEntries(entries);
 }
 
-unsigned ReadPciId(const ScsiHost& host, const char* attribute)
+unsigned ReadPciId(const FunctionDirectory& function, const char* attribute)
 {
     unsigned value = kPciVendorNone;
-    return ReadPciAttribute(host, attribute, 4, value) ? value : kPciVendorNone;
+    return ReadPciAttribute(function, attribute, 4, value) ? value : kPciVendorNone;
+}
+
+// The name of the driver a PCI function's `driver` link names; "" where
+// there is none, or one too long to keep.
+void ReadDriver(const FunctionDirectory& function, char (&driver)[64])
+{
+    char path[kPathSize];
+    char target[kPathSize];
+    driver[0] = '\0';
+    if (!Path(path, "%.*s/driver", function.length, function.path)) {
+        return;
+    }
+    const ssize_t length = readlink(path, target, sizeof target - 1);
+    if (length <= 0) {
+        return;
+    }
+    target[length] = '\0';
+    const char* slash = std::strrchr(target, '/');
+    const char* name = slash == nullptr ? target : slash + 1;
+    if (std::strlen(name) < sizeof driver) {
+        std::memcpy(driver, name, std::strlen(name) + 1);
+    }
+}
+
+// Puts the function at `address` into `controllers`, which hold `count` in
+// PCI address order, each once; past `capacity` the highest gives way.
+void KeepInOrder(Controller* controllers, int capacity, int& count, const PciAddress& address,
+                 const FunctionDirectory& function)
+{
+    int at = 0;
+    while (at < count && Before(controllers[at].address, address)) {
+        ++at;
+    }
+    if ((at < count && SameAddress(controllers[at].address, address)) || at == capacity) {
+        return;
+    }
+    if (count == capacity) {
+        --count;
+    }
+    std::memmove(&controllers[at + 1], &controllers[at], sizeof(Controller) * static_cast<unsigned>(count - at));
+    Controller& controller = controllers[at];
+    controller.address = address;
+    controller.vendor = ReadPciId(function, "vendor");
+    controller.deviceId = ReadPciId(function, "device");
+    ReadDriver(function, controller.driver);
+    ++count;
+}
+
+bool HasScsiHost(const char* root, const PciAddress& address)
+{
+    bool found = false;
+    ForEachScsiHost(root, [&](const ScsiHost& host) { found = found || SameAddress(host.pci, address); });
+    return found;
 }
 
 // The ATA port's port_no, counting from 1 within its controller; 0 if unknown.
@@ -330,20 +394,30 @@ int ListControllers(const char* root, Controller (&controllers)[kMaxControllers]
 {
     int count = 0;
     ForEachScsiHost(root, [&](const ScsiHost& host) {
-        int at = 0;
-        while (at < count && Before(controllers[at].address, host.pci)) {
-            ++at;
-        }
-        if ((at < count && SameAddress(controllers[at].address, host.pci)) || at == kMaxControllers) {
-            return;
-        }
-        if (count == kMaxControllers) {
-            --count;  // the highest gives way to a lower one
-        }
-        std::memmove(&controllers[at + 1], &controllers[at], sizeof(Controller) * static_cast<unsigned>(count - at));
-        controllers[at] = Controller{host.pci, ReadPciId(host, "vendor"), ReadPciId(host, "device")};
-        ++count;
+        KeepInOrder(controllers, kMaxControllers, count, host.pci, HostFunction(host));
     });
+    return count;
+}
+
+int ListHostlessControllers(const char* root, Controller* controllers, int capacity)
+{
+    char path[kPathSize];
+    DirectoryEntries entries;
+    int count = 0;
+    if (!Path(path, "%s/bus/pci/devices", root) || !OpenDirectoryEntries(entries, path)) {
+        return 0;
+    }
+    while (const char* name = NextDirectoryEntry(entries)) {
+        PciAddress address;
+        if (ParsePciAddress(name, name + std::strlen(name), address) &&
+            Path(path, "%s/bus/pci/devices/%s", root, name)) {
+            const FunctionDirectory function{path, static_cast<int>(std::strlen(path))};
+            if (IsStorageController(function) && !HasScsiHost(root, address)) {
+                KeepInOrder(controllers, capacity, count, address, function);
+            }
+        }
+    }
+    CloseDirectoryEntries(entries);
     return count;
 }
 
@@ -394,30 +468,6 @@ bool DescribePortDevice(const char* root, const PortDevice& device, PortDescript
     ReadInquiryText(directory, "vendor", description.vendor);
     ReadInquiryText(directory, "model", description.model);
     return true;
-}
-
-bool ReadControllerDriver(const char* root, const PciAddress& address, char (&driver)[64])
-{
-    bool found = false;
-    ForEachScsiHost(root, [&](const ScsiHost& host) {
-        char path[kPathSize];
-        char target[kPathSize];
-        if (found || !SameAddress(host.pci, address) || !Path(path, "%.*s/driver", host.pciLength, host.path)) {
-            return;
-        }
-        const ssize_t length = readlink(path, target, sizeof target - 1);
-        if (length <= 0) {
-            return;
-        }
-        target[length] = '\0';
-        const char* slash = std::strrchr(target, '/');
-        const char* name = slash == nullptr ? target : slash + 1;
-        found = name[0] != '\0' && std::strlen(name) < sizeof driver;
-        if (found) {
-            std::memcpy(driver, name, std::strlen(name) + 1);
-        }
-    });
-    return found;
 }
 
 bool ScsiGenericPresent(const char* root)

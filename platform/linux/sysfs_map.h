@@ -18,6 +18,7 @@ struct Controller {
     PciAddress address;
     unsigned vendor;  // 0 where sysfs does not say
     unsigned deviceId;
+    char driver[64];  // the kernel driver bound to it; "" where sysfs shows none
 };
 
 // A SCSI device's place: host, channel, target id, lun.
@@ -53,6 +54,11 @@ constexpr int kMaxControllers = 64;
 // returns their count.
 int ListControllers(const char* root, Controller (&controllers)[kMaxControllers]);
 
+// The other PCI functions of class 01h that ROOT/bus/pci/devices shows,
+// those with no SCSI host (NVMe, virtio-blk), which no number reaches: the
+// lowest `capacity` in PCI address order. Returns their count.
+int ListHostlessControllers(const char* root, Controller* controllers, int capacity);
+
 // The device on port `port` of the controller at `address`: for a libata
 // controller the ATA port with port_no port+1, device 0, or where its ports
 // take a master and a slave, port_no port/2+1, device port%2, its command
@@ -65,10 +71,6 @@ bool FindPortDevice(const char* root, const PciAddress& address, int port, PortD
 // Describes the device FindPortDevice found; false where sysfs no longer
 // shows it.
 bool DescribePortDevice(const char* root, const PortDevice& device, PortDescription& description);
-
-// The name of the kernel driver bound to the controller at `address`; false
-// where sysfs shows none.
-bool ReadControllerDriver(const char* root, const PciAddress& address, char (&driver)[64]);
 
 // Whether the sg driver is there (loaded or built in): its class exists.
 bool ScsiGenericPresent(const char* root);

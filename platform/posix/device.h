@@ -12,6 +12,6 @@ DWORD OpenDevice(const char* name, const char* target, DWORD access, OpenedDevic
 
 // The miniport request on an open device: 0 and the bytes returned, or the
 // Windows error.
-DWORD ControlDevice(OpenedDevice& device, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD returned);
+DWORD ControlDevice(const OpenedDevice& device, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD returned);
 
 void CloseDevice(OpenedDevice& device);

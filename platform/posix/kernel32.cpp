@@ -98,7 +98,7 @@ extern "C" HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD, L
 extern "C" BOOL DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBuffer, DWORD nInBufferSize,
                                 LPVOID lpOutBuffer, DWORD nOutBufferSize, LPDWORD lpBytesReturned, LPOVERLAPPED)
 {
-    HandleSlot* slot = SlotOf(hDevice);
+    const HandleSlot* slot = SlotOf(hDevice);
     if (slot == nullptr) {
         return FailWithError(ERROR_INVALID_HANDLE);
     }

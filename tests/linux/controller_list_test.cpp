@@ -48,7 +48,10 @@ TEST(LinuxControllerList, NumbersPortdumpTakes)
                                            "    port 0  sg0  Direct-Access\n"
                                            "    port 2  sg1  Direct-Access\n"
                                            "2  0000:00:06.0  1000:0012  sym53c8xx\n"
-                                           "    port 3  sg5  Direct-Access\n");
+                                           "    port 3  sg5  Direct-Access\n"
+                                           "Not reachable by portdump (no SCSI host): 0000:00:08.0  1b36:0010  nvme\n"
+                                           "Not reachable by portdump (no SCSI host): 0000:00:09.0  1af4:1001  "
+                                           "virtio-pci\n");
     EXPECT_EQ(List(Fixture("siliconimage")), "0  0000:00:03.0  1095:3512\n"
                                                  "1  0000:00:04.0  1095:3112\n"
                                                  "2  0000:00:05.0  1095:3114\n"
@@ -64,25 +67,34 @@ TEST(LinuxControllerList, NumbersPortdumpTakes)
 }
 
 // Without the sg driver portdump asks no port: none shown, and why. No
-// controller: one line; no sysfs: a failure. The hostile tree: unreadable
-// ids as 0000, a driver's name too long left out, a model too long cut
-// where an attribute's line is, a blank vendor empty, an escape sequence
-// made harmless.
+// controller: one line, whether the sg driver is there or not (it makes no
+// number), and the controllers with no SCSI host; no sysfs: a failure. The
+// hostile tree: unreadable ids as 0000, a driver's name too long or none
+// left out, a model too long cut where an attribute's line is, a blank
+// vendor empty, escape sequences made harmless.
 TEST(LinuxControllerList, WhatSysfsDoesNotShow)
 {
     EXPECT_EQ(List(Fixture("without_sg")), "0  0000:00:01.1  8086:7010  ata_piix\n"
                                            "1  0000:00:05.0  8086:2922  ahci\n"
                                            "2  0000:00:06.0  1000:0012  sym53c8xx\n"
+                                           "Not reachable by portdump (no SCSI host): 0000:00:08.0  1b36:0010  nvme\n"
+                                           "Not reachable by portdump (no SCSI host): 0000:00:09.0  1af4:1001  "
+                                           "virtio-pci\n"
                                            "portdump-list: the sg driver is not loaded (modprobe sg), so no port "
                                            "is shown; the list may be incomplete\n");
-    EXPECT_EQ(List(Fixture("usb_only")), "No controller found; the sg driver is loaded.\n");
+    EXPECT_EQ(List(Fixture("usb_only")), "No controller found.\n");
+    EXPECT_EQ(List(Fixture("nvme_laptop")),
+              "No controller found.\nNot reachable by portdump (no SCSI host): 0000:01:00.0  144d:a808  nvme\n");
     const std::string none = Fixture("none");
     EXPECT_EQ(List(none), "portdump-list: cannot read " + none + "/devices: is sysfs mounted?\nexit 1\n");
     EXPECT_EQ(List(Fixture("hostile")), "0  0000:00:02.0  0000:0000\n"
                                             "    port 0  sg13  Direct-Access  " + std::string(63, 'm') + "\n"
                                             "    port 1  sg12  Direct-Access  EVIL  ?[2J?\n"
                                             "1  0000:00:1f.2  0000:0000\n"
-                                            "    port 1  sg7  Direct-Access\n");
+                                            "    port 1  sg7  Direct-Access\n"
+                                            "Not reachable by portdump (no SCSI host): 0000:00:0b.0  144d:a808\n"
+                                            "Not reachable by portdump (no SCSI host): 0000:00:0c.0  1b36:0010  "
+                                            "nv?[2Jme\n");
 }
 
 }  // namespace

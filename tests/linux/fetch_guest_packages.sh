@@ -51,37 +51,44 @@ release=$(. /etc/os-release && echo "$VERSION_CODENAME")
 main_suite_version() {
   apt-cache madison "$1" | awk -F'|' -v suite=" $release/main " 'index($3, suite) { gsub(/ /, "", $2); print $2; exit }'
 }
-# The kernel the metapackage (of VERSION, else its candidate) points at,
-# e.g. linux-image-6.1.0-57-amd64.
-kernel_of() {
-  apt-cache depends "linux-image-$flavour:$arch${1:+=$1}" | sed -n 's/^ *Depends: \(linux-image-[0-9][^:]*\).*/\1/p' | head -1
-}
 download() {
   (cd "$dir/debs" && apt-get download -q -o APT::Sandbox::User=root "$1")
 }
-# PACKAGE's candidate; where the mirror lacks its file (a security pool in the
-# middle of a sync), the same package of the release's main suite.
-fetch() {
-  download "$1" && return
-  local version
-  version=$(main_suite_version "$1")
-  [ -n "$version" ] || return 1
-  echo "the mirror lacks $1's file: taking $version from $release instead"
-  download "$1=$version"
+# Downloads the first of the packages on standard input ("NAME [VERSION]" a
+# line, best first) whose file the mirror has, and prints its name. A mirror
+# in the middle of a sync can lack files its index names; where the first is
+# not had, one line says what was taken instead.
+fetch_first() {
+  local name version first="" log=$dir/download.log
+  while read -r name version; do
+    first=${first:-$name}
+    if download "$name:$arch${version:+=$version}" >"$log" 2>&1; then
+      [ "$name $version" = "$first " ] ||
+        echo "the mirror lacks $first's file: taking $name $version from $release's main suite instead" >&2
+      echo "$name"
+      return
+    fi
+  done
+  [ ! -f "$log" ] || cat "$log" >&2
+  return 1
+}
+# The kernel the metapackage points at, then the kernels of the flavour in
+# the release's main suite, newest first.
+kernels() {
+  apt-cache depends "linux-image-$flavour:$arch" |
+    awk '/^ *Depends: linux-image-[0-9]/ && !found++ { sub(/^ *Depends: /, ""); sub(/:.*/, ""); print }'
+  apt-cache search --names-only "^linux-image-[0-9][^ ]*[0-9]-$flavour\$" | cut -d' ' -f1 | sort -rV |
+    while read -r name; do
+      version=$(main_suite_version "$name:$arch")
+      [ -z "$version" ] || echo "$name $version"
+    done
 }
 
 rm -rf "$dir"
 mkdir -p "$dir/debs" "$dir/root"
-kernel=$(kernel_of "")
-[ -n "$kernel" ] || { echo "no kernel package for $arch" >&2; exit 1; }
-if ! fetch "$kernel:$arch"; then
-  # A newer kernel is a package of another name: the main suite's own.
-  missing=$kernel
-  kernel=$(kernel_of "$(main_suite_version "linux-image-$flavour:$arch")")
-  [ -n "$kernel" ] && [ "$kernel" != "$missing" ] && echo "the mirror lacks $missing's file: taking $kernel from $release instead" &&
-    download "$kernel:$arch" || { echo "no kernel for $arch can be had from the mirror" >&2; exit 1; }
-fi
-fetch "busybox-static:$arch"
+kernel=$(kernels | fetch_first) || { echo "no kernel for $arch can be had from the mirror" >&2; exit 1; }
+printf 'busybox-static\nbusybox-static %s\n' "$(main_suite_version "busybox-static:$arch")" | fetch_first >/dev/null
+rm -f "$dir/download.log"
 for deb in "$dir"/debs/*.deb; do
   dpkg-deb -x "$deb" "$dir/root"
 done

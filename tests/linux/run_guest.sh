@@ -35,20 +35,30 @@ cp "$decode" "$initramfs/bin/portdump-decode"
 cp "$list" "$initramfs/bin/portdump-list"
 
 # The modules in load order: each one's dependencies (from modules.dep) first.
+# Debian 13 compresses them with xz, which busybox's insmod cannot read: they
+# go into the initramfs uncompressed.
 declare -A loaded=()
 insmods=""
 load() {
-  local name=$1 params=$2 path deps dep
-  path=$(awk -F: -v m="/$name.ko" 'substr($1, length($1) - length(m) + 1) == m { print $1; exit }' "$moddir/modules.dep")
+  local name=$1 params=$2 path file deps dep
+  path=$(awk -F: -v m="/$name.ko" '{ p = $1; sub(/\.xz$/, "", p) } substr(p, length(p) - length(m) + 1) == m { print $1; exit }' \
+         "$moddir/modules.dep")
   [ -n "$path" ] || { echo "module $name not found in $moddir" >&2; exit 1; }
   [ -z "${loaded[$path]:-}" ] || return 0
   deps=$(awk -F: -v p="$path" '$1 == p { print $2; exit }' "$moddir/modules.dep")
   for dep in $deps; do
-    load "$(basename "$dep" .ko)" ""
+    dep=${dep##*/}
+    dep=${dep%.xz}
+    load "${dep%.ko}" ""
   done
   loaded[$path]=1
-  cp "$moddir/$path" "$initramfs/lib/modules/"
-  insmods+="insmod /lib/modules/$(basename "$path") $params"$'\n'
+  file=$(basename "$path" .xz)
+  if [ "$file" != "$(basename "$path")" ]; then
+    busybox unxz -c "$moddir/$path" >"$initramfs/lib/modules/$file"
+  else
+    cp "$moddir/$path" "$initramfs/lib/modules/"
+  fi
+  insmods+="insmod /lib/modules/$file $params"$'\n'
 }
 for module in "${modules[@]}"; do
   load ${module%% *} "$([[ $module == *" "* ]] && echo "${module#* }")"

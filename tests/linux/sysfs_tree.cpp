@@ -57,6 +57,7 @@ public:
         File("devices/" + function + "/vendor", vendor);
         File("devices/" + function + "/device", device);
         File("devices/" + function + "/class", pciClass);
+        Link("bus/pci/devices/" + function.substr(function.rfind('/') + 1), "devices/" + function);
         if (!driver.empty()) {
             Link("devices/" + function + "/driver", "bus/pci/drivers/" + driver);
         }
@@ -107,8 +108,9 @@ private:
 
 // The x86-64 QEMU guest: PIIX IDE 00:01.1 (primary master and slave,
 // secondary master an ATAPI DVD drive), AHCI 00:05.0 (six ATA ports, disks
-// on 0 and 2), LSI 00:06.0 (a disk on SCSI id 3). Host numbers follow the
-// load order (ahci first), not the PCI order.
+// on 0 and 2), LSI 00:06.0 (a disk on SCSI id 3); NVMe 00:08.0 and
+// virtio-blk 00:09.0, no SCSI host. Host numbers follow the load order
+// (ahci first), not the PCI order.
 void X86Guest(const Tree& tree)
 {
     const string piix = "pci0000:00/0000:00:01.1";
@@ -128,6 +130,8 @@ void X86Guest(const Tree& tree)
     tree.Device(primary, "6:0:1:0", 0, 3);
     tree.Device(tree.AtaHost(piix, 8, 2, 7, {"atapi", "none"}), "7:0:0:0", 5, 4);
     tree.Device(tree.Host("pci0000:00/0000:00:06.0", 8), "8:0:3:0", 0, 5);
+    tree.Pci("pci0000:00/0000:00:08.0", "0x1b36", "0x0010", "0x010802", "nvme");
+    tree.Pci("pci0000:00/0000:00:09.0", "0x1af4", "0x1001", "0x010000", "virtio-pci");
 }
 
 // The ppc64 QEMU guest: a SiliconImage 3112 at 00:02.0 with two disks.
@@ -270,6 +274,13 @@ void Hostile(const Tree& tree)
     tree.Host("vio/30000002", 8);
     tree.Host("pci0000:00/0000:00:1g.0", 9);
     tree.Host("pci0000:00/0000:00:1d.0", 16);
+    // No SCSI host: 00:0a.0 (its class not six hex digits) and a name that is
+    // no PCI address are not listed; 00:0b.0 has no driver, 00:0c.0 a
+    // driver's name with an escape sequence.
+    tree.Pci("pci0000:00/0000:00:0a.0", "0x144d", "0xa808", "0x01080x", "nvme");
+    tree.Pci("pci0000:00/0000:00:0b.0", "0x144d", "0xa808", "0x010802");
+    tree.Pci("pci0000:00/0000:00:0c.0", "0x1b36", "0x0010", "0x010802", "nv\x1b[2Jme");
+    tree.Link("bus/pci/devices/0000:00:0d", "devices/pci0000:00/0000:00:0b.0");
 }
 
 // Controller 00:10.0 with disks at targets 0 to 3 (sg0 to sg3).
@@ -297,6 +308,14 @@ void UsbOnly(const Tree& tree)
     tree.Device(tree.Host("pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0", 0), "0:0:0:0", 0, 0);
 }
 
+// A laptop with only an NVMe SSD, 01:00.0 behind the bridge 00:1d.0, and
+// no sg driver.
+void NvmeLaptop(const Tree& tree)
+{
+    tree.Pci("pci0000:00/0000:00:1d.0", "0x8086", "0xa334", "0x060400", "pcieport");
+    tree.Pci("pci0000:00/0000:00:1d.0/0000:01:00.0", "0x144d", "0xa808", "0x010802", "nvme");
+}
+
 }  // namespace
 
 std::string Fixture(const char* name)
@@ -304,7 +323,7 @@ std::string Fixture(const char* name)
     static const std::map<string, void (*)(const Tree&)> makers = {
         {"x86_64", X86Guest}, {"ppc64", Ppc64Guest}, {"siliconimage", SiliconImages}, {"laptop", Laptop},
         {"sas", Sas},         {"device_types", DeviceTypes}, {"seventy", Seventy},   {"hostile", Hostile},
-        {"nodes", Nodes},     {"without_sg", WithoutSg},     {"usb_only", UsbOnly}};
+        {"nodes", Nodes},     {"without_sg", WithoutSg},     {"usb_only", UsbOnly},     {"nvme_laptop", NvmeLaptop}};
     static std::map<string, std::unique_ptr<Tree>> trees;
     std::unique_ptr<Tree>& tree = trees[name];
     if (!tree) {
