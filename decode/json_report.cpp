@@ -121,23 +121,42 @@ void PrintSecurity(const SecurityState& security)
     Field("level", security.maximumLevel ? "maximum" : "high");
 }
 
+// Each row's members, written whole as they are many in each block, made
+// once: `"supported": S, "enabled": E, "word": W, "bit": B` for each S and E.
+struct FeatureMembers {
+    char text[64];
+    std::size_t length;
+};
+FeatureMembers featureMembers[kFeatureRowCount][2][2];
+
+void MakeFeatureMembers()
+{
+    static const char* const kBools[] = {"false", "true"};
+    for (int i = 0; i < kFeatureRowCount; ++i) {
+        const FeatureRow& row = kFeatureRows[i];
+        for (int supported = 0; supported < 2; ++supported) {
+            for (int enabled = 0; enabled < 2; ++enabled) {
+                FeatureMembers& members = featureMembers[i][supported][enabled];
+                const int length = std::snprintf(
+                    members.text, sizeof members.text, "\"supported\": %s, \"enabled\": %s, \"word\": %d, \"bit\": %d",
+                    kBools[supported], row.enabled.word == kNoWord ? "null" : kBools[enabled], row.supported.word,
+                    row.supported.bit);
+                members.length = static_cast<std::size_t>(length);
+            }
+        }
+    }
+}
+
 void PrintFeatures(const IdentifyInfo& info)
 {
     JsonKey("features");
     JsonOpenObject();
     for (int i = 0; i < kFeatureRowCount; ++i) {
-        const FeatureRow& row = kFeatureRows[i];
-        JsonKey(row.json);
+        const Feature feature = info.features[i];
+        const FeatureMembers& members = featureMembers[i][feature.supported][feature.enabled];
+        JsonKey(kFeatureRows[i].json);
         JsonOpenObject();
-        Field("supported", info.features[i].supported);
-        JsonKey("enabled");
-        if (row.enabled.word == kNoWord) {
-            JsonNull();
-        } else {
-            JsonBool(info.features[i].enabled);
-        }
-        Field("word", static_cast<long long>(row.supported.word));
-        Field("bit", static_cast<long long>(row.supported.bit));
+        JsonMembers(members.text, members.length);
         if (i == kSecurityRow) {
             PrintSecurity(info.security);
         }
@@ -384,6 +403,7 @@ void PrintError(const KeptError& error)
 
 void StartJson()
 {
+    MakeFeatureMembers();
     JsonOpenObject();
     JsonKey("blocks");
     JsonOpenArray(true);

@@ -4,6 +4,8 @@
 #include "report_terms.h"
 #include "shown_text.h"
 
+#include <cstdio>
+
 namespace {
 
 const char* YesNo(bool value)
@@ -45,10 +47,16 @@ void PrintHeading(const DecodedBlock& block)
                 ChecksumTerm(block.kind.checksum).text);
 }
 
-void PrintFeature(const char* name, Feature feature)
+// A label under another, indented.
+void SubLabel(const char* label)
 {
     OutText("    ");
-    OutPadded(name, kLabelWidth - 2);
+    OutPadded(label, kLabelWidth - 2);
+}
+
+void PrintFeature(const char* name, Feature feature)
+{
+    SubLabel(name);
     OutPadded(YesNo(feature.supported), 11);
     OutLine(YesNo(feature.enabled));
 }
@@ -108,7 +116,8 @@ void OutValue(long long value, const char* unit)
     if (value == kNotReported) {
         OutText("not reported");
     } else {
-        OutFormat("%lld%s", value, unit);
+        OutNumber(value);
+        OutText(unit);
     }
 }
 
@@ -121,7 +130,7 @@ void PrintCount(const char* label, long long value, const char* unit)
 
 void PrintEraseTime(const char* what, EraseTime time)
 {
-    OutFormat("    %-*s", kLabelWidth - 2, what);
+    SubLabel(what);
     if (time.minutes == kNotReported) {
         OutLine("not reported");
     } else {
@@ -131,14 +140,16 @@ void PrintEraseTime(const char* what, EraseTime time)
 
 void PrintSecurity(const SecurityState& security)
 {
-    OutFormat("    %-*s%s, %s\n", kLabelWidth - 2, "", security.locked ? "locked" : "not locked",
+    SubLabel("");
+    OutFormat("%s, %s\n", security.locked ? "locked" : "not locked",
               security.frozen ? "frozen" : "not frozen");
-    OutFormat("    %-*s%s, level %s, enhanced erase %s\n", kLabelWidth - 2, "",
+    SubLabel("");
+    OutFormat("%s, level %s, enhanced erase %s\n",
               security.countExpired ? "count expired" : "count not expired", security.maximumLevel ? "maximum" : "high",
               security.enhancedEraseSupported ? "supported" : "not supported");
     PrintEraseTime("Erase time", security.erase);
     PrintEraseTime("Enhanced erase", security.enhancedErase);
-    OutFormat("    %-*s", kLabelWidth - 2, "Master password");
+    SubLabel("Master password");
     if (security.masterPasswordRevision == kNotReported) {
         OutLine("revision not reported");
     } else {
@@ -146,8 +157,30 @@ void PrintSecurity(const SecurityState& security)
     }
 }
 
+// Each row's "(word.bit) name" line, made once: a block lists dozens.
+struct FeatureLine {
+    char text[96];
+    std::size_t length;
+};
+FeatureLine featureLines[kFeatureRowCount];
+bool featureLinesMade;
+
+void MakeFeatureLines()
+{
+    for (int i = 0; i < kFeatureRowCount; ++i) {
+        const FeatureRow& row = kFeatureRows[i];
+        const int length = std::snprintf(featureLines[i].text, sizeof featureLines[i].text, "(%d.%d) %s\n",
+                                         row.supported.word, row.supported.bit, row.name);
+        featureLines[i].length = static_cast<std::size_t>(length);
+    }
+    featureLinesMade = true;
+}
+
 void PrintFeatures(const IdentifyInfo& info)
 {
+    if (!featureLinesMade) {
+        MakeFeatureLines();
+    }
     Label("Feature set");
     OutFormat("%-11s%s\n", "supported", "enabled");
     for (int i = 0; i < kSummaryFeatureCount; ++i) {
@@ -159,10 +192,10 @@ void PrintFeatures(const IdentifyInfo& info)
     Label("Also supported");
     OutLine("enabled  (word.bit) feature");
     for (int i = kSummaryFeatureCount; i < kFeatureRowCount; ++i) {
-        const FeatureRow& row = kFeatureRows[i];
         if (info.features[i].supported) {
-            OutFormat("    %-9s(%d.%d) %s\n", row.enabled.word == kNoWord ? "-" : YesNo(info.features[i].enabled),
-                      row.supported.word, row.supported.bit, row.name);
+            OutText("    ");
+            OutPadded(kFeatureRows[i].enabled.word == kNoWord ? "-" : YesNo(info.features[i].enabled), 9);
+            OutBytes(featureLines[i].text, featureLines[i].length);
         }
     }
 }
@@ -211,14 +244,17 @@ void PrintModeList(int list, const IdentifyInfo& info)
     for (int mode = 0; mode < 16; ++mode) {
         if (Bit(info.modes[list], mode)) {
             const bool active = info.activeList == list && info.activeMode == mode;
-            OutFormat("%s%s%d ", active ? "*" : "", kModeLists[list].name, mode);
+            OutText(active ? "*" : "");
+            OutText(kModeLists[list].name);
+            OutNumber(mode);
+            OutChar(' ');
         }
     }
 }
 
 void PrintCycles(const char* what, int first, int second)
 {
-    OutFormat("    %-*s", kLabelWidth - 2, what);
+    SubLabel(what);
     OutValue(first, " ns");
     OutText(", ");
     OutValue(second, " ns");
@@ -349,9 +385,19 @@ void PrintSmart(const SmartInfo& info)
     for (int i = 0; i < info.attributeCount; ++i) {
         const SmartAttribute& attribute = info.attributes[i];
         const char* name = AttributeName(attribute.id);
-        OutFormat("  %3d  %-*s 0x%04x %7d %5d  %llu\n", attribute.id, kAttributeNameWidth,
-                    name != nullptr ? name : "(vendor specific)",
-                    attribute.flags, attribute.current, attribute.worst, attribute.raw);
+        OutText("  ");
+        OutRightAligned(static_cast<unsigned>(attribute.id), 3);
+        OutText("  ");
+        OutPadded(name != nullptr ? name : "(vendor specific)", kAttributeNameWidth);
+        OutText(" 0x");
+        OutHex(attribute.flags, 4);
+        OutChar(' ');
+        OutRightAligned(static_cast<unsigned>(attribute.current), 7);
+        OutChar(' ');
+        OutRightAligned(static_cast<unsigned>(attribute.worst), 5);
+        OutText("  ");
+        OutUnsigned(attribute.raw);
+        OutChar('\n');
     }
 }
 
