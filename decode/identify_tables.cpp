@@ -148,11 +148,9 @@ struct MinorVersion {
     const char* name;
 };
 
-// The standards' list, ordered by code.
+// The standards' list, ordered by code. 0001h to 0003h (ATA-1) are obsolete
+// since ATA/ATAPI-5 and named no more.
 constexpr MinorVersion kMinorVersions[] = {
-    {0x0001, "ATA-1 X3T9.2/781D prior to revision 4"},
-    {0x0002, "ATA-1 published, ANSI X3.221-1994"},
-    {0x0003, "ATA-1 X3T9.2/781D revision 4"},
     {0x0004, "ATA-2 published, ANSI X3.279-1996"},
     {0x0005, "ATA-2 X3T10/948D prior to revision 2k"},
     {0x0006, "ATA-3 X3T10/2008D revision 1"},
