@@ -24,24 +24,6 @@ void DecodeBlock(const ParsedBlock& block, const char* source, DecodedBlock& dec
     }
 }
 
-void PrintBlockBody(const DecodedBlock& block, const BlockPrinters& printers)
-{
-    switch (block.kind.kind) {
-    case BlockKind::Identify:
-        printers.identify(block.identify, block.identifyFacts);
-        break;
-    case BlockKind::IdentifyPacket:
-        printers.packet(block.packet);
-        break;
-    case BlockKind::Smart:
-        printers.smart(block.smart);
-        break;
-    case BlockKind::Unknown:
-        printers.unknown(block.kind.reason);
-        break;
-    }
-}
-
 const char* FailureMeaning(const FailureLine& failure)
 {
     switch (failure.step) {

@@ -21,15 +21,9 @@ struct DecodedBlock {
 
 void DecodeBlock(const ParsedBlock& block, const char* source, DecodedBlock& decoded);
 
-// What a report prints of a block of each kind.
-struct BlockPrinters {
-    void (*identify)(const IdentifyInfo& info, const IdentifyFacts& facts);
-    void (*packet)(const PacketInfo& info);
-    void (*smart)(const SmartInfo& info);
-    void (*unknown)(const char* reason);
-};
-
-void PrintBlockBody(const DecodedBlock& block, const BlockPrinters& printers);
+// What a report prints of a block of one kind; each report has one for each
+// kind, in the order of BlockKind.
+using BodyPrinter = void (*)(const DecodedBlock& block);
 
 // The README's reading of a failure line.
 const char* FailureMeaning(const FailureLine& failure);

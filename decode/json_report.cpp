@@ -82,8 +82,9 @@ void PrintStrings(const DeviceStrings& strings)
     Field("firmware", strings.firmware);
 }
 
-void PrintPacket(const PacketInfo& info)
+void PrintPacket(const DecodedBlock& block)
 {
+    const PacketInfo& info = block.packet;
     JsonKey("identify_packet");
     JsonOpenObject();
     PrintStrings(info.strings);
@@ -273,8 +274,10 @@ void PrintHardwareReset(const HardwareReset& reset)
     JsonClose();
 }
 
-void PrintIdentify(const IdentifyInfo& info, const IdentifyFacts& facts)
+void PrintIdentify(const DecodedBlock& block)
 {
+    const IdentifyInfo& info = block.identify;
+    const IdentifyFacts& facts = block.identifyFacts;
     JsonKey("identify");
     JsonOpenObject();
     PrintStrings(info.strings);
@@ -328,8 +331,9 @@ void PrintIdentify(const IdentifyInfo& info, const IdentifyFacts& facts)
     JsonClose();
 }
 
-void PrintSmart(const SmartInfo& info)
+void PrintSmart(const DecodedBlock& block)
 {
+    const SmartInfo& info = block.smart;
     JsonKey("smart");
     JsonOpenObject();
     Field("revision", static_cast<long long>(info.revision));
@@ -360,11 +364,6 @@ void PrintSmart(const SmartInfo& info)
     JsonClose();
 }
 
-void PrintReason(const char* reason)
-{
-    Field("reason", reason);
-}
-
 void PrintFailure(const KeptFailure& kept)
 {
     const FailureLine& failure = kept.failure;
@@ -385,6 +384,11 @@ void PrintFailure(const KeptFailure& kept)
     JsonClose();
 }
 
+void PrintReason(const DecodedBlock& block)
+{
+    Field("reason", block.kind.reason);
+}
+
 void PrintError(const KeptError& error)
 {
     JsonOpenObject();
@@ -398,6 +402,8 @@ void PrintError(const KeptError& error)
     Field("message", error.message);
     JsonClose();
 }
+
+constexpr BodyPrinter kBodyPrinters[] = {PrintIdentify, PrintPacket, PrintSmart, PrintReason};
 
 }  // namespace
 
@@ -422,7 +428,7 @@ void AddJsonBlock(const DecodedBlock& block)
     Field("line", block.line);
     Field("kind", KindTerm(block.kind.kind).json);
     Field("checksum", ChecksumTerm(block.kind.checksum).json);
-    PrintBlockBody(block, BlockPrinters{PrintIdentify, PrintPacket, PrintSmart, PrintReason});
+    kBodyPrinters[static_cast<int>(block.kind.kind)](block);
     JsonClose();
 }
 

@@ -92,8 +92,9 @@ void PrintStrings(const DeviceStrings& strings)
     PrintAtaString("Firmware", strings.firmware);
 }
 
-void PrintPacket(const PacketInfo& info)
+void PrintPacket(const DecodedBlock& block)
 {
+    const PacketInfo& info = block.packet;
     PrintStrings(info.strings);
     Label("Device type");
     const char* type = PacketDeviceTypeName(info.deviceType);
@@ -318,8 +319,10 @@ void PrintVersionCodes(const IdentifyInfo& info)
     }
 }
 
-void PrintIdentify(const IdentifyInfo& info, const IdentifyFacts& facts)
+void PrintIdentify(const DecodedBlock& block)
 {
+    const IdentifyInfo& info = block.identify;
+    const IdentifyFacts& facts = block.identifyFacts;
     PrintStrings(info.strings);
     Label("Removable media");
     OutLine(YesNo(info.removable));
@@ -367,8 +370,9 @@ void PrintIdentify(const IdentifyInfo& info, const IdentifyFacts& facts)
     PrintFeatures(info);
 }
 
-void PrintSmart(const SmartInfo& info)
+void PrintSmart(const DecodedBlock& block)
 {
+    const SmartInfo& info = block.smart;
     Label("Offline collection");
     OutFormat("0x%02x: %s\n", info.offlineCollectionStatus, OfflineCollectionText(info.offlineCollectionStatus));
     Label("Self-test");
@@ -401,18 +405,20 @@ void PrintSmart(const SmartInfo& info)
     }
 }
 
-void PrintReason(const char* reason)
+void PrintReason(const DecodedBlock& block)
 {
     Label("Why");
-    OutLine(reason);
+    OutLine(block.kind.reason);
 }
+
+constexpr BodyPrinter kBodyPrinters[] = {PrintIdentify, PrintPacket, PrintSmart, PrintReason};
 
 }  // namespace
 
 void PrintTextBlock(const DecodedBlock& block)
 {
     PrintHeading(block);
-    PrintBlockBody(block, BlockPrinters{PrintIdentify, PrintPacket, PrintSmart, PrintReason});
+    kBodyPrinters[static_cast<int>(block.kind.kind)](block);
     OutChar('\n');
 }
 
