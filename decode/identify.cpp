@@ -230,6 +230,30 @@ void DecodeTransport(const unsigned char* block, IdentifyInfo& info)
     info.sataCurrentGeneration = Word(block, 77) != 0xFFFF && speed != 0 ? static_cast<int>(speed) : kNotReported;
 }
 
+void GatherNames(unsigned bits, int count, const char* (*name)(int), NameList& list)
+{
+    list.count = 0;
+    for (int bit = 0; bit < count; ++bit) {
+        if ((bits >> bit & 1) != 0 && name(bit) != nullptr) {
+            list.names[list.count++] = name(bit);
+        }
+    }
+}
+
+// The names and numbers both reports list of words 80, 222 and 76.
+void NameVersions(IdentifyInfo& info)
+{
+    GatherNames(info.majorVersions, 16, MajorVersionName, info.ataVersions);
+    GatherNames(info.transport == kSerialTransport ? info.transportVersions : 0, 12, SerialTransportName,
+                info.serialVersions);
+    info.signalledGenerationCount = 0;
+    for (int gen = 1; gen <= kSataGenerations; ++gen) {
+        if ((info.sataGenerations >> (gen - 1) & 1) != 0) {
+            info.signalledGenerations[info.signalledGenerationCount++] = gen;
+        }
+    }
+}
+
 }  // namespace
 
 void DecodeIdentify(const unsigned char* block, IdentifyInfo& info)
@@ -265,6 +289,7 @@ void DecodeIdentify(const unsigned char* block, IdentifyInfo& info)
     info.majorVersions = versions == 0xFFFF ? 0 : versions & 0x1FFE;
     info.minorVersion = FilledWord(block, 81);
     DecodeTransport(block, info);
+    NameVersions(info);
 }
 
 const char* MajorVersionName(int bit)
@@ -308,4 +333,54 @@ const char* PacketDeviceTypeName(int type)
     case 0x07: return "optical memory";
     default: return nullptr;
     }
+}
+
+namespace {
+
+constexpr Term kBufferTypeTerms[] = {
+    {"none", nullptr},
+    {"single ported, single sector", "single_ported"},
+    {"dual ported, multiple sectors", "dual_ported"},
+    {"dual ported, multiple sectors, with read caching", "dual_ported_cache"},
+};
+
+constexpr Term kDeterminedByTerms[] = {
+    {"unknown", "unknown"},
+    {"jumper", "jumper"},
+    {"CSEL", "CSEL"},
+    {"other", "other"},
+};
+
+}  // namespace
+
+Term TransportTerm(int transport)
+{
+    switch (transport) {
+    case kNotReported:
+        return {"not reported", nullptr};
+    case kParallelTransport:
+        return {"parallel", "parallel"};
+    case kSerialTransport:
+        return {"serial", "serial"};
+    default:
+        return {"other", "other"};
+    }
+}
+
+Term RotationTerm(int rotationRate)
+{
+    if (rotationRate == kNotReported) {
+        return {"not reported", nullptr};
+    }
+    return rotationRate == 1 ? Term{"solid state", "solid state"} : kNumberTerm;
+}
+
+Term BufferTypeTerm(int type)
+{
+    return type >= 0 && type < 4 ? kBufferTypeTerms[type] : kBufferTypeTerms[0];
+}
+
+Term DeterminedByTerm(DeterminedBy how)
+{
+    return kDeterminedByTerms[static_cast<int>(how)];
 }

@@ -50,6 +50,12 @@ struct HardwareReset {
     bool cblidAboveVih;
 };
 
+// The names of a word's set bits that have one, in bit order.
+struct NameList {
+    const char* names[16];
+    int count;
+};
+
 struct IdentifyInfo {
     DeviceStrings strings;  // padding (blanks, NULs) trimmed
     bool removable;         // word 0 bit 7
@@ -87,11 +93,15 @@ struct IdentifyInfo {
     int rotationRate;           // rpm, 1 for solid state, or kNotReported
     int formFactor;             // word 168's code, 0 when not reported
     unsigned majorVersions;     // word 80: bit n for version n; 0 when not reported
+    NameList ataVersions;       // the names of those
     int minorVersion;           // word 81, kNotReported for 0000h and FFFFh
     int transport;              // kParallelTransport, kSerialTransport, another type, or kNotReported
     unsigned transportVersions; // word 222 bits 11:0
+    NameList serialVersions;    // their names, for a serial transport; none for another
     int transportMinorVersion;  // word 223, kNotReported for 0000h and FFFFh
     unsigned sataGenerations;   // bit n - 1 for Gen n signalling
+    int signalledGenerations[kSataGenerations];  // the Gen numbers of those, in order
+    int signalledGenerationCount;
     int sataCurrentGeneration;  // word 77 bits 3:1, kNotReported for none
     int ncqQueueDepth;          // kNotReported without NCQ
     int dsmMaxBlocks;           // word 105, kNotReported for 0
@@ -125,3 +135,12 @@ const char* MajorVersionName(int bit);
 const char* FormFactorName(int code);
 // "SATA Rev 3.0", ... for a bit of a serial transport's word 222; nullptr for none.
 const char* SerialTransportName(int bit);
+
+// Word 222's transport type (kNotReported, or the type code): parallel,
+// serial, other, or not reported.
+Term TransportTerm(int transport);
+// Solid state or not reported; kNumberTerm for a rate in rpm.
+Term RotationTerm(int rotationRate);
+// Word 20's buffer type; {"none", nullptr} for a code with no type.
+Term BufferTypeTerm(int type);
+Term DeterminedByTerm(DeterminedBy how);

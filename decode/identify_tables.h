@@ -3,6 +3,21 @@
 // mode lists and the minor-version codes of word 81.
 #pragma once
 
+// A word in the two forms the reports give it, so that the text and the
+// JSON say the same things.
+struct Term {
+    const char* text;  // for a person
+    const char* json;  // a JSON string, or nullptr for null
+};
+
+// No word for the value: it is a number, which each report prints as one.
+constexpr Term kNumberTerm = {nullptr, nullptr};
+
+constexpr bool IsNumber(Term term)
+{
+    return term.text == nullptr;
+}
+
 // When a word holds what the standard gives it.
 enum class ValidWhen {
     Always,

@@ -2,7 +2,6 @@
 
 #include "json_writer.h"
 #include "report_output.h"
-#include "report_terms.h"
 
 #include <cstdio>
 
@@ -277,7 +276,7 @@ void PrintHardwareReset(const HardwareReset& reset)
 void PrintIdentify(const DecodedBlock& block)
 {
     const IdentifyInfo& info = block.identify;
-    const IdentifyFacts& facts = block.identifyFacts;
+    const Term rotation = RotationTerm(info.rotationRate);
     JsonKey("identify");
     JsonOpenObject();
     PrintStrings(info.strings);
@@ -292,22 +291,22 @@ void PrintIdentify(const DecodedBlock& block)
     Decimal("capacity_gb", info.capacityBytes != 0, info.capacityGB);
     Decimal("capacity_gib", info.capacityBytes != 0, info.capacityGiB);
     PrintGeometry(info);
-    if (IsNumber(facts.rotation)) {
+    if (IsNumber(rotation)) {
         Field("rotation_rate", static_cast<long long>(info.rotationRate));
     } else {
-        Field("rotation_rate", facts.rotation.json);
+        Field("rotation_rate", rotation.json);
     }
     Field("form_factor", FormFactorName(info.formFactor));
-    PrintNames("ata_major_versions", facts.ataVersions);
+    PrintNames("ata_major_versions", info.ataVersions);
     Optional("minor_version", info.minorVersion);
     Field("minor_version_name", info.minorVersion == kNotReported ? nullptr : MinorVersionName(info.minorVersion));
-    Field("transport", facts.transport.json);
-    PrintNames("transport_versions", facts.transportVersions);
+    Field("transport", TransportTerm(info.transport).json);
+    PrintNames("transport_versions", info.serialVersions);
     Optional("transport_minor_version", info.transportMinorVersion);
     JsonKey("sata_generations");
     JsonOpenArray();
-    for (int i = 0; i < facts.sataGenerationCount; ++i) {
-        JsonNumber(facts.sataGenerations[i]);
+    for (int i = 0; i < info.signalledGenerationCount; ++i) {
+        JsonNumber(info.signalledGenerations[i]);
     }
     JsonClose();
     Decimal("sata_current_speed_gbps", info.sataCurrentGeneration != kNotReported,

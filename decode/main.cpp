@@ -1,13 +1,13 @@
 // portdump-decode [--json] [FILE...]: says what the blocks in portdump's
 // output are. Exit status 0; 1 when the input had errors or the report is
 // not whole; 2 for a usage error.
-#include "decoded.h"
+#include "block_decoder.h"
 #include "dump_parser.h"
+#include "files_and_console.h"
 #include "input_lines.h"
 #include "json_report.h"
 #include "report_output.h"
 #include "shown_text.h"
-#include "source_name.h"
 #include "text_input.h"
 #include "text_report.h"
 

@@ -1,7 +1,6 @@
 #include "text_report.h"
 
 #include "report_output.h"
-#include "report_terms.h"
 #include "shown_text.h"
 
 #include <cstdio>
@@ -61,28 +60,28 @@ void PrintFeature(const char* name, Feature feature)
     OutLine(YesNo(feature.enabled));
 }
 
-void PrintVersions(const IdentifyFacts& facts)
+void PrintVersions(const IdentifyInfo& info)
 {
     Label("ATA versions");
-    for (int i = 0; i < facts.ataVersions.count; ++i) {
-        OutFormat("%s%s", i > 0 ? ", " : "", facts.ataVersions.names[i]);
+    for (int i = 0; i < info.ataVersions.count; ++i) {
+        OutFormat("%s%s", i > 0 ? ", " : "", info.ataVersions.names[i]);
     }
-    OutLine(facts.ataVersions.count > 0 ? "" : "not reported");
+    OutLine(info.ataVersions.count > 0 ? "" : "not reported");
 
     Label("Transport");
-    OutText(facts.transport.text);
-    for (int i = 0; i < facts.transportVersions.count; ++i) {
-        OutFormat(", %s", facts.transportVersions.names[i]);
+    OutText(TransportTerm(info.transport).text);
+    for (int i = 0; i < info.serialVersions.count; ++i) {
+        OutFormat(", %s", info.serialVersions.names[i]);
     }
     OutChar('\n');
 
     static const char* const kSpeeds[] = {"1.5", "3.0", "6.0"};
     Label("SATA signalling");
-    for (int i = 0; i < facts.sataGenerationCount; ++i) {
-        const int gen = facts.sataGenerations[i];
+    for (int i = 0; i < info.signalledGenerationCount; ++i) {
+        const int gen = info.signalledGenerations[i];
         OutFormat("Gen%d (%s Gb/s)  ", gen, kSpeeds[gen - 1]);
     }
-    OutLine(facts.sataGenerationCount == 0 ? "not reported" : "");
+    OutLine(info.signalledGenerationCount == 0 ? "not reported" : "");
 }
 
 void PrintStrings(const DeviceStrings& strings)
@@ -322,7 +321,7 @@ void PrintVersionCodes(const IdentifyInfo& info)
 void PrintIdentify(const DecodedBlock& block)
 {
     const IdentifyInfo& info = block.identify;
-    const IdentifyFacts& facts = block.identifyFacts;
+    const Term rotation = RotationTerm(info.rotationRate);
     PrintStrings(info.strings);
     Label("Removable media");
     OutLine(YesNo(info.removable));
@@ -342,15 +341,15 @@ void PrintIdentify(const DecodedBlock& block)
     PrintCount("Sector 0 offset", info.logicalSectorOffset, " bytes");
     PrintGeometry(info);
     Label("Rotation");
-    if (IsNumber(facts.rotation)) {
+    if (IsNumber(rotation)) {
         OutFormat("%d rpm\n", info.rotationRate);
     } else {
-        OutLine(facts.rotation.text);
+        OutLine(rotation.text);
     }
     Label("Form factor");
     const char* formFactor = FormFactorName(info.formFactor);
     OutLine(formFactor != nullptr ? formFactor : "not reported");
-    PrintVersions(facts);
+    PrintVersions(info);
     PrintVersionCodes(info);
     Label("NCQ");
     if (info.ncqQueueDepth == kNotReported) {

@@ -1,7 +1,7 @@
 // The decoders on blocks whose contents are known: the emulated machine's and
 // the Wine stand-in driver's invented disks, and real blocks made damaged.
 #include "constructed_blocks.h"
-#include "decoded.h"
+#include "block_decoder.h"
 #include "kernel32.h"
 #include "parse_helpers.h"
 #include "read_file.h"

@@ -2,7 +2,7 @@
 // what two independent decoders say of the same bytes: hdparm --Istdin for
 // IDENTIFY data, libatasmart's skdump --load for SMART data.
 #include "constructed_blocks.h"
-#include "decoded.h"
+#include "block_decoder.h"
 #include "parse_helpers.h"
 #include "read_file.h"
 

@@ -4,7 +4,7 @@
 // reported, once. Then the same bytes as a file through the reader, which
 // converts UTF-16 and cuts lines at LF, CR LF or CR: each line end counted
 // once.
-#include "decoded.h"
+#include "block_decoder.h"
 #include "dump_parser.h"
 #include "fuzz_support.h"
 #include "input_lines.h"
