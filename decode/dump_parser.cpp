@@ -126,6 +126,25 @@ struct ColumnCharacters {
 };
 constexpr ColumnCharacters kColumn;
 
+constexpr char kTooLong[] = "line too long for portdump's output";
+
+Found& Add(DumpParser& parser, FoundKind kind)
+{
+    LineFindings& findings = parser.findings;
+    // kMaxFound holds the most a line settles; one more overwrites the last.
+    Found& found = findings.found[findings.count < kMaxFound ? findings.count++ : kMaxFound - 1];
+    found.kind = kind;
+    return found;
+}
+
+void AddError(DumpParser& parser, LineNumber line, LineNumber blockLine, const char* message)
+{
+    Found& found = Add(parser, FoundKind::Error);
+    found.line = line;
+    found.blockLine = blockLine;
+    std::snprintf(found.message, sizeof found.message, "%s", message);
+}
+
 __attribute__((format(printf, 3, 4))) void Report(DumpParser& parser, LineNumber line, const char* format, ...)
 {
     char message[kMaxMessage];
@@ -134,7 +153,7 @@ __attribute__((format(printf, 3, 4))) void Report(DumpParser& parser, LineNumber
     // The analyser does not see va_start fill the list in C++.
     vsnprintf(message, sizeof message, format, arguments);  // NOLINT(clang-analyzer-valist.Uninitialized)
     va_end(arguments);
-    parser.events.error(parser.events.context, line, parser.block.line, message);
+    AddError(parser, line, parser.block.line, message);
 }
 
 // "line 020", "lines 020 and 030" or "lines 020 to 040".
@@ -171,7 +190,7 @@ void ReportLoneLine(DumpParser& parser, LineNumber line, long long offset)
 {
     char message[kMaxMessage];
     std::snprintf(message, sizeof message, "block cut short: only its line %03llx", offset);
-    parser.events.error(parser.events.context, line, line, message);
+    AddError(parser, line, line, message);
 }
 
 // A line ahead of the one expected, settled by the next one (`offset`, -1 for
@@ -234,7 +253,8 @@ bool Settle(DumpParser& parser, long long offset, bool repeats, LineNumber numbe
             parser.repeatFirst = parser.repeatLast = offset;
             return true;
         }
-        parser.events.block(parser.events.context, parser.block);
+        Add(parser, FoundKind::Block);
+        parser.findings.block = parser.block;
     }
     return false;
 }
@@ -479,9 +499,9 @@ void PlaceLine(DumpParser& parser, const LineBytes& line, LineNumber number)
 
 }  // namespace
 
-void StartParser(DumpParser& parser, const ParserEvents& events)
+void StartParser(DumpParser& parser)
 {
-    parser.events = events;
+    parser.findings.count = 0;
     parser.inBlock = false;
     parser.rejected = false;
     parser.complete = false;
@@ -493,7 +513,9 @@ void StartParser(DumpParser& parser, const ParserEvents& events)
     parser.loneLine = 0;
 }
 
-void ParseLine(DumpParser& parser, const char* raw, std::size_t rawLength, LineNumber number)
+namespace {
+
+void ReadLine(DumpParser& parser, const char* raw, std::size_t rawLength, LineNumber number)
 {
     LineBytes line;
     if (ReadPrinted(Text(raw, rawLength), line)) {
@@ -506,7 +528,7 @@ void ParseLine(DumpParser& parser, const char* raw, std::size_t rawLength, LineN
         return;  // blank lines, even inside a block, as a paste may add them
     }
     if (text.size() > kMaxLineLength) {
-        RejectLongLine(parser, number);
+        AddError(parser, number, 0, kTooLong);
         return;
     }
     Text tokens[kMaxTokens];
@@ -525,27 +547,41 @@ void ParseLine(DumpParser& parser, const char* raw, std::size_t rawLength, LineN
     const bool failed = !portLine && !separator && ReadFailure(text, number, failure);
     if (!portLine && !separator && !failed) {
         // A pager's prompt, a shell's, a stray line: its error alone, a block around it stays whole.
-        parser.events.error(parser.events.context, number, 0, "not a line of portdump's output");
+        AddError(parser, number, 0, "not a line of portdump's output");
         return;
     }
     Settle(parser, -1, false, number);
     EndBlock(parser, number);
     if (failed) {
-        parser.events.failure(parser.events.context, failure);
+        Add(parser, FoundKind::Failure);
+        parser.findings.failure = failure;
     } else {
         parser.port = portLine ? static_cast<int>(port) : kNoPort;
     }
 }
 
-void RejectLongLine(DumpParser& parser, LineNumber number)
+}  // namespace
+
+const LineFindings& ParseLine(DumpParser& parser, const char* raw, std::size_t rawLength, LineNumber number)
 {
-    parser.events.error(parser.events.context, number, 0, "line too long for portdump's output");
+    parser.findings.count = 0;
+    ReadLine(parser, raw, rawLength, number);
+    return parser.findings;
 }
 
-void FinishInput(DumpParser& parser)
+const LineFindings& RejectLongLine(DumpParser& parser, LineNumber number)
 {
+    parser.findings.count = 0;
+    AddError(parser, number, 0, kTooLong);
+    return parser.findings;
+}
+
+const LineFindings& FinishInput(DumpParser& parser)
+{
+    parser.findings.count = 0;
     Settle(parser, -1, false, 0);
     // Cut short by the end of the input: the error names the block's first line.
     EndBlock(parser, parser.block.line);
     parser.port = kNoPort;
+    return parser.findings;
 }

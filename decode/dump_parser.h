@@ -1,5 +1,5 @@
-// Reads portdump's output a line at a time and hands on what it finds: each
-// 512-byte block, each failure line, and each error in the input.
+// Reads portdump's output a line at a time and says what each line settles:
+// a 512-byte block, a failure line, errors in the input.
 #pragma once
 
 #include "ata_block.h"
@@ -37,17 +37,31 @@ struct FailureLine {
     LineNumber line;
 };
 
-struct ParserEvents {
-    void* context;
-    void (*block)(void* context, const ParsedBlock& block);
-    void (*failure)(void* context, const FailureLine& failure);
-    // `blockLine` is the first line of the block the error hits (which then
+// What one line (or the end of the input) settles, in order: a block
+// complete, a failure line, errors in the input. A line settles at most a
+// few: what the lines before left open, and itself.
+enum class FoundKind { Block, Failure, Error };
+
+struct Found {
+    FoundKind kind;
+    // An error: its line, and the first line of the block it hits (which then
     // is not decoded), or 0 when it hits no block.
-    void (*error)(void* context, LineNumber line, LineNumber blockLine, const char* message);
+    LineNumber line;
+    LineNumber blockLine;
+    char message[kMaxMessage];
+};
+
+constexpr int kMaxFound = 6;
+
+struct LineFindings {
+    Found found[kMaxFound];
+    int count;
+    ParsedBlock block;    // for the one FoundKind::Block
+    FailureLine failure;  // for the one FoundKind::Failure
 };
 
 struct DumpParser {
-    ParserEvents events;
+    LineFindings findings;  // of the last line
     ParsedBlock block;
     bool inBlock;
     bool rejected;  // the block in progress hit an error: its other lines are skipped
@@ -65,11 +79,12 @@ struct DumpParser {
     long long repeatLast;
 };
 
-void StartParser(DumpParser& parser, const ParserEvents& events);
-// One line without its line end (a CR before it is ignored too).
-void ParseLine(DumpParser& parser, const char* text, std::size_t length, LineNumber number);
+void StartParser(DumpParser& parser);
+// One line without its line end (a CR before it is ignored too). What it
+// settles stays until the next call.
+const LineFindings& ParseLine(DumpParser& parser, const char* text, std::size_t length, LineNumber number);
 // A line longer than kMaxLineLength, of which the reader kept no text: an
 // error of its own, as any stray line, which leaves a block in progress whole.
-void RejectLongLine(DumpParser& parser, LineNumber number);
+const LineFindings& RejectLongLine(DumpParser& parser, LineNumber number);
 // The end of one input: a block in progress there is cut short.
-void FinishInput(DumpParser& parser);
+const LineFindings& FinishInput(DumpParser& parser);

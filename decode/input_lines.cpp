@@ -4,16 +4,6 @@
 
 namespace {
 
-// A line that runs over the end of a chunk, gathered without the padding
-// around it: one byte more than the parser takes, so that it sees what is
-// too long.
-struct SplitLine {
-    char text[kMaxLineLength + 1];
-    std::size_t length;  // what is kept, padding after the text included
-    std::size_t end;     // what is kept without that padding
-    bool tooLong;
-};
-
 void Append(SplitLine& line, const char* bytes, std::size_t count)
 {
     for (std::size_t i = 0; i < count; ++i) {
@@ -30,14 +20,12 @@ void Append(SplitLine& line, const char* bytes, std::size_t count)
     }
 }
 
-void ParseSplitLine(SplitLine& line, DumpParser& parser, LineNumber number)
+// The gathered line, handed on; it stays in `lines.split` until the next is
+// gathered.
+void TakeSplitLine(InputLines& lines, InputLine& line)
 {
-    if (line.tooLong) {
-        RejectLongLine(parser, number);
-    } else {
-        ParseLine(parser, line.text, line.end, number);
-    }
-    line = SplitLine{};
+    line = InputLine{lines.split.text, lines.split.end, ++lines.number, lines.split.tooLong};
+    lines.splitting = false;
 }
 
 // The first line end at or after `at`: a LF, a CR (alone, as old Macs end
@@ -52,45 +40,63 @@ const char* LineEnd(const char* at, const char* end)
 
 }  // namespace
 
-LineNumber ParseInput(TextInput& input, DumpParser& parser)
+void StartLines(InputLines& lines)
 {
-    static char chunk[kTextChunk];
-    static SplitLine split;
-    split = SplitLine{};
-    bool splitting = false;
-    bool afterCr = false;  // the last chunk ended in a CR: a LF first in this one ends the same line
-    LineNumber number = 0;
-    for (std::size_t size; (size = ReadText(input, chunk)) > 0;) {
-        const char* at = chunk + (afterCr && chunk[0] == '\n' ? 1 : 0);
-        const char* const end = chunk + size;
-        afterCr = false;
-        while (at < end) {
-            const char* newline = LineEnd(at, end);
-            const std::size_t length = static_cast<std::size_t>((newline != nullptr ? newline : end) - at);
-            if (newline == nullptr || splitting) {
-                Append(split, at, length);
-                splitting = true;
-            }
-            if (newline == nullptr) {
-                break;
-            }
-            ++number;
-            if (splitting) {
-                ParseSplitLine(split, parser, number);
-                splitting = false;
-            } else {
-                ParseLine(parser, at, length, number);
-            }
-            at = newline + 1;
-            if (*newline == '\r' && at < end && *at == '\n') {
-                ++at;
-            }
-            afterCr = *newline == '\r' && at == end;
+    lines.at = lines.end = lines.chunk;
+    lines.split = SplitLine{};
+    lines.splitting = false;
+    lines.afterCr = false;
+    lines.number = 0;
+}
+
+void TakeChunk(InputLines& lines, std::size_t size)
+{
+    lines.at = lines.chunk + (lines.afterCr && lines.chunk[0] == '\n' ? 1 : 0);
+    lines.end = lines.chunk + size;
+    lines.afterCr = false;
+}
+
+bool NextLine(InputLines& lines, InputLine& line)
+{
+    if (lines.at >= lines.end) {
+        return false;
+    }
+    const char* newline = LineEnd(lines.at, lines.end);
+    const std::size_t length = static_cast<std::size_t>((newline != nullptr ? newline : lines.end) - lines.at);
+    if (newline == nullptr || lines.splitting) {
+        if (!lines.splitting) {
+            lines.split = SplitLine{};
         }
+        Append(lines.split, lines.at, length);
+        lines.splitting = true;
     }
-    if (splitting) {
-        // The last line, without a line end.
-        ParseSplitLine(split, parser, ++number);
+    if (newline == nullptr) {
+        lines.at = lines.end;
+        return false;
     }
-    return number;
+    if (lines.splitting) {
+        TakeSplitLine(lines, line);
+    } else {
+        line = InputLine{lines.at, length, ++lines.number, false};
+    }
+    lines.at = newline + 1;
+    if (*newline == '\r' && lines.at < lines.end && *lines.at == '\n') {
+        ++lines.at;
+    }
+    lines.afterCr = *newline == '\r' && lines.at == lines.end;
+    return true;
+}
+
+bool LastLine(InputLines& lines, InputLine& line)
+{
+    if (!lines.splitting) {
+        return false;
+    }
+    TakeSplitLine(lines, line);
+    return true;
+}
+
+const LineFindings& ParseInputLine(DumpParser& parser, const InputLine& line)
+{
+    return line.tooLong ? RejectLongLine(parser, line.number) : ParseLine(parser, line.text, line.length, line.number);
 }

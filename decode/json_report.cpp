@@ -2,7 +2,6 @@
 
 #include "json_writer.h"
 #include "report_output.h"
-#include "report_terms.h"
 
 #include <cstdio>
 
@@ -82,8 +81,9 @@ void PrintStrings(const DeviceStrings& strings)
     Field("firmware", strings.firmware);
 }
 
-void PrintPacket(const PacketInfo& info)
+void PrintPacket(const DecodedBlock& block)
 {
+    const PacketInfo& info = block.packet;
     JsonKey("identify_packet");
     JsonOpenObject();
     PrintStrings(info.strings);
@@ -92,65 +92,247 @@ void PrintPacket(const PacketInfo& info)
     JsonClose();
 }
 
-void PrintFeatures(const IdentifyFacts& facts)
+// A number, null when kNotReported.
+void Optional(const char* key, long long value)
+{
+    JsonKey(key);
+    if (value != kNotReported) {
+        JsonNumber(value);
+    } else {
+        JsonNull();
+    }
+}
+
+void PrintEraseTime(const char* key, const char* moreThanKey, EraseTime time)
+{
+    Optional(key, time.minutes);
+    Field(moreThanKey, time.moreThan);
+}
+
+void PrintSecurity(const SecurityState& security)
+{
+    Field("locked", security.locked);
+    Field("frozen", security.frozen);
+    Field("count_expired", security.countExpired);
+    Field("enhanced_erase_supported", security.enhancedEraseSupported);
+    PrintEraseTime("erase_minutes", "erase_minutes_more_than", security.erase);
+    PrintEraseTime("enhanced_erase_minutes", "enhanced_erase_minutes_more_than", security.enhancedErase);
+    Optional("master_password_revision", security.masterPasswordRevision);
+    Field("level", security.maximumLevel ? "maximum" : "high");
+}
+
+// Each row's members, written whole as they are many in each block, made
+// once: `"supported": S, "enabled": E, "word": W, "bit": B` for each S and E.
+struct FeatureMembers {
+    char text[64];
+    std::size_t length;
+};
+FeatureMembers featureMembers[kFeatureRowCount][2][2];
+
+void MakeFeatureMembers()
+{
+    static const char* const kBools[] = {"false", "true"};
+    for (int i = 0; i < kFeatureRowCount; ++i) {
+        const FeatureRow& row = kFeatureRows[i];
+        for (int supported = 0; supported < 2; ++supported) {
+            for (int enabled = 0; enabled < 2; ++enabled) {
+                FeatureMembers& members = featureMembers[i][supported][enabled];
+                const int length = std::snprintf(
+                    members.text, sizeof members.text, "\"supported\": %s, \"enabled\": %s, \"word\": %d, \"bit\": %d",
+                    kBools[supported], row.enabled.word == kNoWord ? "null" : kBools[enabled], row.supported.word,
+                    row.supported.bit);
+                members.length = static_cast<std::size_t>(length);
+            }
+        }
+    }
+}
+
+void PrintFeatures(const IdentifyInfo& info)
 {
     JsonKey("features");
     JsonOpenObject();
-    for (const FeatureFact& feature : facts.features) {
-        JsonKey(feature.name.json);
+    for (int i = 0; i < kFeatureRowCount; ++i) {
+        const Feature feature = info.features[i];
+        const FeatureMembers& members = featureMembers[i][feature.supported][feature.enabled];
+        JsonKey(kFeatureRows[i].json);
         JsonOpenObject();
-        Field("supported", feature.state.supported);
-        Field("enabled", feature.state.enabled);
-        if (feature.hasLockState) {
-            Field("locked", feature.locked);
-            Field("frozen", feature.frozen);
+        JsonMembers(members.text, members.length);
+        if (i == kSecurityRow) {
+            PrintSecurity(info.security);
         }
         JsonClose();
     }
     JsonClose();
 }
 
-void PrintIdentify(const IdentifyInfo& info, const IdentifyFacts& facts)
+void PrintChs(const Chs& chs)
 {
+    Field("cylinders", static_cast<long long>(chs.cylinders));
+    Field("heads", static_cast<long long>(chs.heads));
+    Field("sectors_per_track", static_cast<long long>(chs.sectorsPerTrack));
+}
+
+void PrintModes(const char* key, unsigned modes)
+{
+    JsonKey(key);
+    JsonOpenArray();
+    for (int mode = 0; mode < 16; ++mode) {
+        if (Bit(modes, mode)) {
+            JsonNumber(mode);
+        }
+    }
+    JsonClose();
+}
+
+void PrintTransferModes(const IdentifyInfo& info)
+{
+    JsonKey("dma");
+    JsonOpenObject();
+    for (int list = kSdmaModes; list <= kUdmaModes; ++list) {
+        PrintModes(kModeLists[list].name, info.modes[list]);
+    }
+    JsonKey("active");
+    if (info.activeList == kNotReported) {
+        JsonNull();
+    } else {
+        char mode[16];
+        std::snprintf(mode, sizeof mode, "%s%d", kModeLists[info.activeList].name, info.activeMode);
+        JsonString(mode);
+    }
+    Optional("min_cycle_ns", info.dmaMinCycle);
+    Optional("recommended_cycle_ns", info.dmaRecommendedCycle);
+    JsonClose();
+    JsonKey("pio");
+    JsonOpenObject();
+    PrintModes("modes", info.modes[kPioModes]);
+    Optional("min_cycle_ns", info.pioMinCycle);
+    Optional("min_cycle_iordy_ns", info.pioMinCycleIordy);
+    JsonClose();
+}
+
+void PrintGeometry(const IdentifyInfo& info)
+{
+    JsonKey("chs");
+    JsonOpenObject();
+    PrintChs(info.chs);
+    JsonClose();
+    JsonKey("chs_current");
+    if (info.chsCurrentValid) {
+        JsonOpenObject();
+        PrintChs(info.chsCurrent);
+        JsonKey("sectors");
+        JsonUnsigned(info.chsCurrentSectors);
+        JsonClose();
+    } else {
+        JsonNull();
+    }
+    Optional("buffer_kib", info.bufferKib);
+    Field("buffer_type", BufferTypeTerm(info.bufferType).json);
+    JsonKey("multiple_sectors");
+    JsonOpenObject();
+    Optional("max", info.multipleMax);
+    Optional("current", info.multipleCurrent);
+    JsonClose();
+    Field("lba_supported", info.lbaSupported);
+    Field("iordy_supported", info.iordySupported);
+    Field("iordy_can_be_disabled", info.iordyCanBeDisabled);
+    Field("standby_timer_standard", info.standbyTimerStandard);
+    JsonKey("standby_timer_device_minimum");
+    if (info.standbyTimerDeviceMinimum == kNotReported) {
+        JsonNull();
+    } else {
+        JsonBool(info.standbyTimerDeviceMinimum == 1);
+    }
+}
+
+void PrintPower(const IdentifyInfo& info)
+{
+    Optional("apm_level", info.apmLevel);
+    JsonKey("acoustic");
+    if (info.acousticCurrent == kNotReported) {
+        JsonNull();
+    } else {
+        JsonOpenObject();
+        Field("recommended", static_cast<long long>(info.acousticRecommended));
+        Field("current", static_cast<long long>(info.acousticCurrent));
+        JsonClose();
+    }
+}
+
+void PrintHardwareReset(const HardwareReset& reset)
+{
+    JsonKey("hw_reset");
+    if (!reset.reported) {
+        JsonNull();
+        return;
+    }
+    JsonOpenObject();
+    Field("device_number", static_cast<long long>(reset.deviceNumber));
+    Field("determined_by", DeterminedByTerm(reset.determinedBy).json);
+    Field("cblid_above_vih", reset.cblidAboveVih);
+    JsonClose();
+}
+
+void PrintIdentify(const DecodedBlock& block)
+{
+    const IdentifyInfo& info = block.identify;
+    const Term rotation = RotationTerm(info.rotationRate);
     JsonKey("identify");
     JsonOpenObject();
     PrintStrings(info.strings);
+    Field("removable_media", info.removable);
     JsonKey("lba28_sectors");
     JsonUnsigned(info.lba28Sectors);
     Count("lba48_sectors", info.lba48Sectors);
     Count("logical_sector_size", info.logicalSectorSize);
     Count("physical_sector_size", info.physicalSectorSize);
+    Optional("logical_sector_offset", info.logicalSectorOffset);
     Count("capacity_bytes", info.capacityBytes);
-    Decimal("capacity_gb", info.capacityBytes != 0, facts.capacityGB);
-    Decimal("capacity_gib", info.capacityBytes != 0, facts.capacityGiB);
-    if (IsNumber(facts.rotation)) {
+    Decimal("capacity_gb", info.capacityBytes != 0, info.capacityGB);
+    Decimal("capacity_gib", info.capacityBytes != 0, info.capacityGiB);
+    PrintGeometry(info);
+    if (IsNumber(rotation)) {
         Field("rotation_rate", static_cast<long long>(info.rotationRate));
     } else {
-        Field("rotation_rate", facts.rotation.json);
+        Field("rotation_rate", rotation.json);
     }
     Field("form_factor", FormFactorName(info.formFactor));
-    PrintNames("ata_major_versions", facts.ataVersions);
-    Field("transport", facts.transport.json);
-    PrintNames("transport_versions", facts.transportVersions);
+    PrintNames("ata_major_versions", info.ataVersions);
+    Optional("minor_version", info.minorVersion);
+    Field("minor_version_name", info.minorVersion == kNotReported ? nullptr : MinorVersionName(info.minorVersion));
+    Field("transport", TransportTerm(info.transport).json);
+    PrintNames("transport_versions", info.serialVersions);
+    Optional("transport_minor_version", info.transportMinorVersion);
     JsonKey("sata_generations");
     JsonOpenArray();
-    for (int i = 0; i < facts.sataGenerationCount; ++i) {
-        JsonNumber(facts.sataGenerations[i]);
+    for (int i = 0; i < info.signalledGenerationCount; ++i) {
+        JsonNumber(info.signalledGenerations[i]);
     }
     JsonClose();
+    Decimal("sata_current_speed_gbps", info.sataCurrentGeneration != kNotReported,
+            info.sataCurrentGeneration == kNotReported ? 0 : kSataGenerationGbps[info.sataCurrentGeneration - 1]);
     JsonKey("ncq_queue_depth");
     if (info.ncqQueueDepth == kNotReported) {
         JsonNull();
     } else {
         JsonNumber(info.ncqQueueDepth);
     }
-    Field("wwn", info.wwn[0] != '\0' ? info.wwn : nullptr);
-    PrintFeatures(facts);
+    Optional("dsm_max_blocks", info.dsmMaxBlocks);
+    PrintTransferModes(info);
+    PrintPower(info);
+    PrintHardwareReset(info.hardwareReset);
+    const bool wwn = info.wwn[0] != '\0';
+    Field("wwn", wwn ? info.wwn : nullptr);
+    Optional("wwn_naa", wwn ? info.wwnNaa : kNotReported);
+    Field("wwn_oui", wwn ? info.wwnOui : nullptr);
+    Field("wwn_unique_id", wwn ? info.wwnUniqueId : nullptr);
+    PrintFeatures(info);
     JsonClose();
 }
 
-void PrintSmart(const SmartInfo& info)
+void PrintSmart(const DecodedBlock& block)
 {
+    const SmartInfo& info = block.smart;
     JsonKey("smart");
     JsonOpenObject();
     Field("revision", static_cast<long long>(info.revision));
@@ -181,11 +363,6 @@ void PrintSmart(const SmartInfo& info)
     JsonClose();
 }
 
-void PrintReason(const char* reason)
-{
-    Field("reason", reason);
-}
-
 void PrintFailure(const KeptFailure& kept)
 {
     const FailureLine& failure = kept.failure;
@@ -206,6 +383,11 @@ void PrintFailure(const KeptFailure& kept)
     JsonClose();
 }
 
+void PrintReason(const DecodedBlock& block)
+{
+    Field("reason", block.kind.reason);
+}
+
 void PrintError(const KeptError& error)
 {
     JsonOpenObject();
@@ -220,10 +402,13 @@ void PrintError(const KeptError& error)
     JsonClose();
 }
 
+constexpr BodyPrinter kBodyPrinters[] = {PrintIdentify, PrintPacket, PrintSmart, PrintReason};
+
 }  // namespace
 
 void StartJson()
 {
+    MakeFeatureMembers();
     JsonOpenObject();
     JsonKey("blocks");
     JsonOpenArray(true);
@@ -242,7 +427,7 @@ void AddJsonBlock(const DecodedBlock& block)
     Field("line", block.line);
     Field("kind", KindTerm(block.kind.kind).json);
     Field("checksum", ChecksumTerm(block.kind.checksum).json);
-    PrintBlockBody(block, BlockPrinters{PrintIdentify, PrintPacket, PrintSmart, PrintReason});
+    kBodyPrinters[static_cast<int>(block.kind.kind)](block);
     JsonClose();
 }
 

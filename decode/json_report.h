@@ -3,7 +3,7 @@
 // kept until the end, up to kMaxJsonListed of each.
 #pragma once
 
-#include "decoded.h"
+#include "block_decoder.h"
 
 constexpr int kMaxJsonListed = 256;
 

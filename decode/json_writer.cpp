@@ -3,7 +3,6 @@
 #include "report_output.h"
 #include "utf8.h"
 
-
 namespace {
 
 constexpr int kMaxDepth = 8;  // the report nests five deep
@@ -88,9 +87,17 @@ void JsonClose()
 
 void JsonKey(const char* key)
 {
-    JsonString(key);
-    OutText(": ");
+    BeginItem();
+    OutChar('"');
+    OutText(key);
+    OutBytes("\": ", 3);
     afterKey = true;
+}
+
+void JsonMembers(const char* text, std::size_t length)
+{
+    BeginItem();
+    OutBytes(text, length);
 }
 
 void JsonString(const char* text)

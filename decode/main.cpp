@@ -1,13 +1,13 @@
 // portdump-decode [--json] [FILE...]: says what the blocks in portdump's
 // output are. Exit status 0; 1 when the input had errors or the report is
 // not whole; 2 for a usage error.
-#include "decoded.h"
+#include "block_decoder.h"
 #include "dump_parser.h"
+#include "files_and_console.h"
 #include "input_lines.h"
 #include "json_report.h"
 #include "report_output.h"
 #include "shown_text.h"
-#include "source_name.h"
 #include "text_input.h"
 #include "text_report.h"
 
@@ -44,9 +44,8 @@ void BeginReport(Run& run)
     run.reportPending = true;
 }
 
-void OnBlock(void* context, const ParsedBlock& block)
+void ReportBlock(Run& run, const ParsedBlock& block)
 {
-    Run& run = *static_cast<Run*>(context);
     static DecodedBlock decoded;  // large: kept off the stack
     BeginReport(run);
     if (run.json) {
@@ -58,9 +57,8 @@ void OnBlock(void* context, const ParsedBlock& block)
     }
 }
 
-void OnFailure(void* context, const FailureLine& failure)
+void ReportFailure(Run& run, const FailureLine& failure)
 {
-    Run& run = *static_cast<Run*>(context);
     if (run.json) {
         AddJsonFailure(run.source, failure);
     } else {
@@ -86,9 +84,22 @@ void ReportError(Run& run, LineNumber line, const char* message)
     }
 }
 
-void OnError(void* context, LineNumber line, LineNumber, const char* message)
+void Report(Run& run, const LineFindings& findings)
 {
-    ReportError(*static_cast<Run*>(context), line, message);
+    for (int i = 0; i < findings.count; ++i) {
+        const Found& found = findings.found[i];
+        switch (found.kind) {
+        case FoundKind::Block:
+            ReportBlock(run, findings.block);
+            break;
+        case FoundKind::Failure:
+            ReportFailure(run, findings.failure);
+            break;
+        case FoundKind::Error:
+            ReportError(run, found.line, found.message);
+            break;
+        }
+    }
 }
 
 // Before a read, which may wait for a pipe or a person at a terminal: the
@@ -99,17 +110,34 @@ void ShowReportSoFar()
     std::fflush(stderr);
 }
 
+// Read, parse, decode, report: a chunk of the input at a time.
 void DecodeInput(Run& run, std::FILE* file)
 {
     static TextInput input;  // large: kept off the stack
-    StartTextInput(input, file, ShowReportSoFar);
-    DumpParser parser;
-    StartParser(parser, ParserEvents{&run, OnBlock, OnFailure, OnError});
-    const LineNumber lines = ParseInput(input, parser);
-    if (std::ferror(file)) {
-        ReportError(run, lines + 1, "read error");
+    static InputLines lines;
+    static DumpParser parser;
+    StartTextInput(input, file);
+    StartLines(lines);
+    StartParser(parser);
+    InputLine line;
+    for (;;) {
+        while (NextLine(lines, line)) {
+            Report(run, ParseInputLine(parser, line));
+        }
+        ShowReportSoFar();
+        const std::size_t size = ReadText(input, lines.chunk);
+        if (size == 0) {
+            break;
+        }
+        TakeChunk(lines, size);
     }
-    FinishInput(parser);
+    if (LastLine(lines, line)) {
+        Report(run, ParseInputLine(parser, line));
+    }
+    if (std::ferror(file)) {
+        ReportError(run, lines.number + 1, "read error");
+    }
+    Report(run, FinishInput(parser));
 }
 
 void OpenAndDecode(Run& run, const char* name)

@@ -4,42 +4,30 @@
 #include <cstdio>
 #include <cstring>
 
-namespace {
+OutBuffer outBuffer;
 
-char buffer[1 << 16];
-std::size_t used;
+namespace {
 
 // Room for `count` more bytes, made by writing out what is gathered.
 void Reserve(std::size_t count)
 {
-    if (sizeof buffer - used < count) {
-        std::fwrite(buffer, 1, used, stdout);
-        used = 0;
+    if (sizeof outBuffer.bytes - outBuffer.used < count) {
+        std::fwrite(outBuffer.bytes, 1, outBuffer.used, stdout);
+        outBuffer.used = 0;
     }
 }
 
 }  // namespace
 
-void OutBytes(const char* bytes, std::size_t count)
+void OutSpill(const char* bytes, std::size_t count)
 {
     Reserve(count);
-    if (count > sizeof buffer) {
+    if (count > sizeof outBuffer.bytes) {
         std::fwrite(bytes, 1, count, stdout);
         return;
     }
-    std::memcpy(buffer + used, bytes, count);
-    used += count;
-}
-
-void OutText(const char* text)
-{
-    OutBytes(text, std::strlen(text));
-}
-
-void OutChar(char c)
-{
-    Reserve(1);
-    buffer[used++] = c;
+    std::memcpy(outBuffer.bytes + outBuffer.used, bytes, count);
+    outBuffer.used += count;
 }
 
 void OutLine(const char* text)
@@ -57,15 +45,44 @@ void OutPadded(const char* text, int width)
     }
 }
 
-void OutUnsigned(unsigned long long value)
+namespace {
+
+// The decimal digits of `value`, at the end of `digits`; returns how many.
+int Digits(unsigned long long value, char (&digits)[20])
 {
-    char digits[20];
     int count = 0;
     do {
         digits[sizeof digits - ++count] = static_cast<char>('0' + value % 10);
         value /= 10;
     } while (value != 0);
+    return count;
+}
+
+}  // namespace
+
+void OutUnsigned(unsigned long long value)
+{
+    char digits[20];
+    const int count = Digits(value, digits);
     OutBytes(digits + sizeof digits - count, static_cast<std::size_t>(count));
+}
+
+void OutRightAligned(unsigned value, int width)
+{
+    char digits[20];
+    const int count = Digits(value, digits);
+    for (int i = count; i < width; ++i) {
+        OutChar(' ');
+    }
+    OutBytes(digits + sizeof digits - count, static_cast<std::size_t>(count));
+}
+
+void OutHex(unsigned value, int digits)
+{
+    static const char kHex[] = "0123456789abcdef";
+    for (int i = digits - 1; i >= 0; --i) {
+        OutChar(kHex[value >> 4 * i & 15]);
+    }
 }
 
 void OutNumber(long long value)
@@ -84,14 +101,14 @@ void OutFormat(const char* format, ...)
     va_list arguments;
     va_start(arguments, format);
     // The analyser does not see va_start fill the list in C++.
-    const int length = std::vsnprintf(buffer + used, kLongest, format, arguments);  // NOLINT(clang-analyzer-valist.Uninitialized)
+    const int length = std::vsnprintf(outBuffer.bytes + outBuffer.used, kLongest, format, arguments);  // NOLINT(clang-analyzer-valist.Uninitialized)
     va_end(arguments);
-    used += length < 0 ? 0 : length < static_cast<int>(kLongest) ? static_cast<std::size_t>(length) : kLongest - 1;
+    outBuffer.used += length < 0 ? 0 : length < static_cast<int>(kLongest) ? static_cast<std::size_t>(length) : kLongest - 1;
 }
 
 bool OutFlush()
 {
-    const bool written = std::fwrite(buffer, 1, used, stdout) == used;
-    used = 0;
+    const bool written = std::fwrite(outBuffer.bytes, 1, outBuffer.used, stdout) == outBuffer.used;
+    outBuffer.used = 0;
     return std::fflush(stdout) == 0 && written;
 }

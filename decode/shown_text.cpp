@@ -1,6 +1,6 @@
 #include "shown_text.h"
 
-#include "source_name.h"
+#include "files_and_console.h"
 #include "utf8.h"
 
 #include <cstdio>

@@ -91,10 +91,9 @@ std::size_t ConvertUtf16(TextInput& input, char* out)
 
 }  // namespace
 
-void StartTextInput(TextInput& input, std::FILE* file, void (*beforeRead)())
+void StartTextInput(TextInput& input, std::FILE* file)
 {
     input.file = file;
-    input.beforeRead = beforeRead;
     input.encoding = Encoding::Unknown;
     input.rawLength = 0;
     input.highSurrogate = 0;
@@ -102,9 +101,6 @@ void StartTextInput(TextInput& input, std::FILE* file, void (*beforeRead)())
 
 std::size_t ReadText(TextInput& input, char (&text)[kTextChunk])
 {
-    if (input.beforeRead != nullptr) {
-        input.beforeRead();
-    }
     if (input.encoding == Encoding::Unknown) {
         ReadByteOrderMark(input);
     }

@@ -16,10 +16,9 @@ struct TextInput {
     unsigned char raw[kTextChunk];
     std::size_t rawLength;  // UTF-16 bytes read and not yet converted
     unsigned highSurrogate;  // of a pair whose second half is still to come; 0 when none
-    void (*beforeRead)();    // called before each read, which may wait; or nullptr
 };
 
-void StartTextInput(TextInput& input, std::FILE* file, void (*beforeRead)() = nullptr);
+void StartTextInput(TextInput& input, std::FILE* file);
 // Up to kTextChunk bytes of the text into `text`; 0 at the end of the input
 // or on a read error (ferror tells).
 std::size_t ReadText(TextInput& input, char (&text)[kTextChunk]);

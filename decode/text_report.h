@@ -1,7 +1,7 @@
 // The report for a person: a short section per block, aligned labels.
 #pragma once
 
-#include "decoded.h"
+#include "block_decoder.h"
 
 // The source names come shown already (see ShownName).
 void PrintTextBlock(const DecodedBlock& block);

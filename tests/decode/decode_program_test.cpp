@@ -15,6 +15,14 @@ TEST(DecodeProgram, JsonOfARealBlockIsTheDocumentWrittenByHand)
 }
 
 // The same document the Windows exe must give for this text under Wine.
+// A parallel drive's: its modes, hardware reset results and acoustic levels, checked against hdparm -I.
+TEST(DecodeProgram, JsonOfAParallelDriveIsTheDocumentCheckedByHand)
+{
+    const ProgramRun run = RunProgram(kDecoder, {"--json"}, BlockAsPortdumpOutput("Maxtor_96147H8.bin"));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, ReadFile(kHere + "/golden/maxtor_96147h8.json"));
+}
+
 TEST(DecodeProgram, JsonOfTheWineStandInsOutput)
 {
     const ProgramRun run = RunProgram(kDecoder, {"--json"}, ReadFile(WINE_GOLDEN_DIR "/scsi0.out"));

@@ -1,7 +1,7 @@
 // The decoders on blocks whose contents are known: the emulated machine's and
 // the Wine stand-in driver's invented disks, and real blocks made damaged.
 #include "constructed_blocks.h"
-#include "decoded.h"
+#include "block_decoder.h"
 #include "kernel32.h"
 #include "parse_helpers.h"
 #include "read_file.h"
@@ -44,7 +44,7 @@ void ExpectDisks(const std::vector<DecodedBlock>& decoded, const std::vector<Dis
         EXPECT_STREQ(identify.strings.model, disks[i].model);
         EXPECT_STREQ(identify.strings.serial, disks[i].serial);
         EXPECT_STREQ(identify.strings.firmware, disks[i].firmware);
-        EXPECT_TRUE(identify.lba48.supported);
+        EXPECT_TRUE(identify.features[kLba48Row].supported);
         EXPECT_EQ(identify.lba48Sectors, disks[i].sectors);
         EXPECT_EQ(identify.lba28Sectors, disks[i].sectors < 0x0FFFFFFF ? disks[i].sectors : 0x0FFFFFFF);
         EXPECT_EQ(identify.capacityBytes, disks[i].sectors * 512);
@@ -271,6 +271,32 @@ TEST(IdentifyFields, SectorSizesFromWord106)
     EXPECT_EQ(info.logicalSectorSize, 4096u);
     EXPECT_EQ(info.physicalSectorSize, 32768u);
     EXPECT_EQ(info.capacityBytes, 976773168ull * 4096);
+}
+
+// What hdparm does not say, by the standards' layout: the "more than" bound
+// of words 89 and 90, word 77's speed in use, word 209's offset in bytes.
+TEST(IdentifyFields, WordsHdparmLeavesOut)
+{
+    RealBlock block("Samsung_SSD_860_EVO_500GB.bin");
+    const auto put = [&block](int word, unsigned value) {
+        block.bytes[2 * word] = static_cast<unsigned char>(value);
+        block.bytes[2 * word + 1] = static_cast<unsigned char>(value >> 8);
+    };
+    put(89, 0x00FF);  // 255 units: more than 508 minutes
+    put(90, 0x8010);  // the extended format: 16 units, 32 minutes
+    put(77, 0x0004);  // bits 3:1 = 2: Gen2
+    put(106, 0x6001);  // two logical sectors a physical one
+    put(209, 0x4001);  // the first logical sector 1 into its physical one
+    IdentifyInfo info;
+    DecodeIdentify(block.bytes, info);
+    EXPECT_EQ(info.security.erase.minutes, 508);
+    EXPECT_TRUE(info.security.erase.moreThan);
+    EXPECT_EQ(info.security.enhancedErase.minutes, 32);
+    EXPECT_FALSE(info.security.enhancedErase.moreThan);
+    EXPECT_EQ(info.sataCurrentGeneration, 2);
+    EXPECT_EQ(info.logicalSectorOffset, 512);
+    EXPECT_STREQ(MinorVersionName(0x005E), "ACS-4 revision 5");  // word 81 of this drive
+    EXPECT_EQ(MinorVersionName(0x0020), nullptr);
 }
 
 // Blocks whose words contradict themselves or mislead: what each really says.

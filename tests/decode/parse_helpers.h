@@ -21,26 +21,34 @@ struct Parsed {
     std::vector<ParseError> errors;
 };
 
+inline void Keep(const LineFindings& findings, Parsed& parsed)
+{
+    for (int i = 0; i < findings.count; ++i) {
+        const Found& found = findings.found[i];
+        if (found.kind == FoundKind::Block) {
+            parsed.blocks.push_back(findings.block);
+        } else if (found.kind == FoundKind::Failure) {
+            parsed.failures.push_back(findings.failure);
+        } else {
+            parsed.errors.push_back(ParseError{found.line, found.blockLine, found.message});
+        }
+    }
+}
+
 inline Parsed Parse(const std::string& text)
 {
     Parsed parsed;
-    DumpParser parser;
-    StartParser(parser, ParserEvents{
-                            &parsed,
-                            [](void* c, const ParsedBlock& b) { static_cast<Parsed*>(c)->blocks.push_back(b); },
-                            [](void* c, const FailureLine& f) { static_cast<Parsed*>(c)->failures.push_back(f); },
-                            [](void* c, LineNumber line, LineNumber blockLine, const char* message) {
-                                static_cast<Parsed*>(c)->errors.push_back(ParseError{line, blockLine, message});
-                            }});
+    static DumpParser parser;
+    StartParser(parser);
     LineNumber number = 0;
     for (std::size_t start = 0; start < text.size();) {
         std::size_t end = text.find('\n', start);
         const std::size_t next = end == std::string::npos ? text.size() : end + 1;
         end = end == std::string::npos ? text.size() : end;
-        ParseLine(parser, text.data() + start, end - start, ++number);
+        Keep(ParseLine(parser, text.data() + start, end - start, ++number), parsed);
         start = next;
     }
-    FinishInput(parser);
+    Keep(FinishInput(parser), parsed);
     return parsed;
 }
 

@@ -4,7 +4,7 @@
 // reported, once. Then the same bytes as a file through the reader, which
 // converts UTF-16 and cuts lines at LF, CR LF or CR: each line end counted
 // once.
-#include "decoded.h"
+#include "block_decoder.h"
 #include "dump_parser.h"
 #include "fuzz_support.h"
 #include "input_lines.h"
@@ -27,31 +27,64 @@ std::map<LineNumber, int> outcomes;
 std::map<LineNumber, LineNumber> hitBlocks;
 LineNumber strayLine;
 
-void OnBlock(void*, const ParsedBlock& block)
+void TakeBlock(const ParsedBlock& block)
 {
     ++outcomes[block.line];
-    DecodedBlock decoded;
+    static DecodedBlock decoded;
     DecodeBlock(block, "fuzz", decoded);
     PrintTextBlock(decoded);
     AddJsonBlock(decoded);
 }
 
-void OnFailure(void*, const FailureLine& failure)
+void TakeError(const Found& error)
 {
-    PrintTextFailure("fuzz", failure);
+    Require(error.line >= 0 && error.blockLine >= 0, "line numbers");
+    if (error.blockLine != 0) {
+        ++outcomes[error.blockLine];
+    } else {
+        strayLine = error.line;
+    }
+    if (error.blockLine != 0 && std::strstr(error.message, "repeated") != nullptr) {
+        hitBlocks[error.line] = error.blockLine;
+    }
 }
 
-void OnError(void*, LineNumber line, LineNumber blockLine, const char* message)
+void Take(const LineFindings& findings)
 {
-    Require(line >= 0 && blockLine >= 0, "line numbers");
-    if (blockLine != 0) {
-        ++outcomes[blockLine];
-    } else {
-        strayLine = line;
+    Require(findings.count <= kMaxFound, "findings fit");
+    for (int i = 0; i < findings.count; ++i) {
+        switch (findings.found[i].kind) {
+        case FoundKind::Block:
+            TakeBlock(findings.block);
+            break;
+        case FoundKind::Failure:
+            PrintTextFailure("fuzz", findings.failure);
+            break;
+        case FoundKind::Error:
+            TakeError(findings.found[i]);
+            break;
+        }
     }
-    if (blockLine != 0 && std::strstr(message, "repeated") != nullptr) {
-        hitBlocks[line] = blockLine;
+}
+
+// The file's lines through the reader; returns the number of the last.
+LineNumber ReadLines(std::FILE* file, DumpParser& parser)
+{
+    static TextInput input;
+    static InputLines lines;
+    StartTextInput(input, file);
+    StartLines(lines);
+    InputLine line;
+    for (std::size_t size; (size = ReadText(input, lines.chunk)) > 0;) {
+        TakeChunk(lines, size);
+        while (NextLine(lines, line)) {
+            Take(ParseInputLine(parser, line));
+        }
     }
+    if (LastLine(lines, line)) {
+        Take(ParseInputLine(parser, line));
+    }
+    return lines.number;
 }
 
 bool IsPadding(char c)
@@ -95,8 +128,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Each line labelled 000 with the line before it (blank and stray lines aside)
     // when that one was labelled 000 too, or 0.
     std::map<LineNumber, LineNumber> starts;
-    DumpParser parser;
-    StartParser(parser, ParserEvents{nullptr, OnBlock, OnFailure, OnError});
+    static DumpParser parser;
+    StartParser(parser);
     LineNumber number = 0;
     LineNumber lastStart = 0;  // the last line neither blank nor stray, when labelled 000
     for (std::size_t start = 0; start <= size;) {
@@ -113,14 +146,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (begins) {
             starts[number] = lastStart;
         }
-        ParseLine(parser, line.data(), line.size(), number);
+        Take(ParseLine(parser, line.data(), line.size(), number));
         // A stray line stands aside, as a blank one does.
         if (!std::all_of(line.begin(), line.end(), IsPadding) && strayLine != number) {
             lastStart = begins ? number : 0;
         }
         start = end + (end + 1 < size && data[end] == '\r' && data[end + 1] == '\n' ? 2 : 1);
     }
-    FinishInput(parser);
+    Take(FinishInput(parser));
     for (const auto& start : starts) {
         // A 000 line right after another may be reported as the repeat of
         // that block's line 000 (when it holds the same bytes).
@@ -136,12 +169,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::FILE* file = fmemopen(const_cast<std::uint8_t*>(data), size, "rb");
     if (file != nullptr) {
-        static TextInput input;
-        StartTextInput(input, file);
-        StartParser(parser, ParserEvents{nullptr, OnBlock, OnFailure, OnError});
+        StartParser(parser);
         outcomes.clear();
-        const LineNumber lines = ParseInput(input, parser);
-        FinishInput(parser);
+        const LineNumber lines = ReadLines(file, parser);
+        Take(FinishInput(parser));
         std::fclose(file);
         const bool marked = size >= 2 && ((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xFE && data[1] == 0xFF));
         // Or without a mark: every other byte of the first four NUL.

@@ -1,8 +1,7 @@
-#include "block_kind.h"
+#include "block_decoder.h"
 
 #include "ata_words.h"
-#include "dump_parser.h"
-#include "smart.h"
+#include "error_meanings.h"
 
 namespace {
 
@@ -134,3 +133,78 @@ Classification ClassifyBlock(const unsigned char* block)
     }
     return smart;
 }
+
+void DecodeBlock(const ParsedBlock& block, const char* source, DecodedBlock& decoded)
+{
+    decoded.source = source;
+    decoded.port = block.port;
+    decoded.line = block.line;
+    decoded.kind = ClassifyBlock(block.bytes);
+    switch (decoded.kind.kind) {
+    case BlockKind::Identify:
+        DecodeIdentify(block.bytes, decoded.identify);
+        break;
+    case BlockKind::IdentifyPacket:
+        DecodeIdentifyPacket(block.bytes, decoded.packet);
+        break;
+    case BlockKind::Smart:
+        DecodeSmart(block.bytes, decoded.smart);
+        break;
+    case BlockKind::Unknown:
+        break;
+    }
+}
+
+const char* FailureMeaning(const FailureLine& failure)
+{
+    switch (failure.step) {
+    case FailedStep::Usage:
+        return "portdump was not given exactly one argument";
+    case FailedStep::DefineDosDevice:
+        return "the temporary name tempBusSil<n> could not be defined; nothing was opened";
+    case FailedStep::CreateFile:
+        break;
+    }
+    const char* meaning = ErrorMeaning(failure.error);
+    return meaning != nullptr ? meaning : "the device could not be opened";
+}
+
+// Each table in the order of its enum.
+namespace {
+
+constexpr Term kKindTerms[] = {
+    {"IDENTIFY DEVICE", "identify"},
+    {"IDENTIFY PACKET DEVICE", "identify_packet"},
+    {"SMART data", "smart"},
+    {"unknown", "unknown"},
+};
+
+constexpr Term kChecksumTerms[] = {
+    {"correct", "correct"},
+    {"INCORRECT (decoded anyway: the data may be damaged)", "incorrect"},
+    {"absent", "absent"},
+};
+
+constexpr Term kStepTerms[] = {
+    {"usage message", "usage"},
+    {"DefineDosDevice", "DefineDosDevice"},
+    {"CreateFile", "CreateFile"},
+};
+
+}  // namespace
+
+Term KindTerm(BlockKind kind)
+{
+    return kKindTerms[static_cast<int>(kind)];
+}
+
+Term ChecksumTerm(Checksum checksum)
+{
+    return kChecksumTerms[static_cast<int>(checksum)];
+}
+
+Term StepTerm(FailedStep step)
+{
+    return kStepTerms[static_cast<int>(step)];
+}
+

@@ -1,4 +1,4 @@
-#include "source_name.h"
+#include "files_and_console.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
-// An input's name on this system. Inside the program names are UTF-8; they
-// are opened, and shown on the console, as the system has them.
+// Files opened and characters shown as this system has them: inside the
+// program names and text are UTF-8.
 #pragma once
 
 #include <cstddef>
