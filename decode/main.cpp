@@ -1,11 +1,13 @@
-// portdump-decode [--json] [FILE...]: says what the blocks in portdump's
-// output are. Exit status 0; 1 when the input had errors or the report is
-// not whole; 2 for a usage error.
+// portdump-decode [--json | --prometheus] [FILE...]: says what the blocks in
+// portdump's output are. Exit status 0; 1 when the input had errors or the
+// report is not whole; 2 for a usage error.
 #include "block_decoder.h"
 #include "dump_parser.h"
 #include "files_and_console.h"
 #include "input_lines.h"
 #include "json_report.h"
+#include "program_version.h"
+#include "prometheus_report.h"
 #include "report_output.h"
 #include "shown_text.h"
 #include "text_input.h"
@@ -23,12 +25,15 @@
 namespace {
 
 const char kUsage[] =
-    "usage: portdump-decode [--json] [FILE...]\n"
+    "usage: portdump-decode [--json | --prometheus] [FILE...]\n"
     "Reads portdump's output from each FILE, or from standard input when there is none or FILE is -,\n"
-    "and says what each block is: IDENTIFY DEVICE or IDENTIFY PACKET DEVICE data, SMART data, or unknown.\n";
+    "and says what each block is: IDENTIFY DEVICE or IDENTIFY PACKET DEVICE data, SMART data, or unknown.\n"
+    "--json writes one JSON document; --prometheus writes metrics for a textfile collector.\n";
+
+enum class Format { Text, Json, Prometheus };
 
 struct Run {
-    bool json;
+    Format format;
     const char* source;       // the input's name in the JSON, UTF-8
     const char* shownSource;  // and on stderr and in the text report
     bool anyError;
@@ -48,9 +53,12 @@ void ReportBlock(Run& run, const ParsedBlock& block)
 {
     static DecodedBlock decoded;  // large: kept off the stack
     BeginReport(run);
-    if (run.json) {
+    if (run.format == Format::Json) {
         DecodeBlock(block, run.source, decoded);
         AddJsonBlock(decoded);
+    } else if (run.format == Format::Prometheus) {
+        DecodeBlock(block, run.source, decoded);
+        AddPrometheusBlock(decoded);
     } else {
         DecodeBlock(block, run.shownSource, decoded);
         PrintTextBlock(decoded);
@@ -59,8 +67,10 @@ void ReportBlock(Run& run, const ParsedBlock& block)
 
 void ReportFailure(Run& run, const FailureLine& failure)
 {
-    if (run.json) {
+    if (run.format == Format::Json) {
         AddJsonFailure(run.source, failure);
+    } else if (run.format == Format::Prometheus) {
+        AddPrometheusFailure(failure);
     } else {
         BeginReport(run);
         PrintTextFailure(run.shownSource, failure);
@@ -79,8 +89,10 @@ void ReportError(Run& run, LineNumber line, const char* message)
     } else {
         std::fprintf(stderr, "portdump-decode: %s: %s\n", run.shownSource, message);
     }
-    if (run.json) {
+    if (run.format == Format::Json) {
         AddJsonError(run.source, line, message);
+    } else if (run.format == Format::Prometheus) {
+        AddPrometheusError();
     }
 }
 
@@ -162,6 +174,9 @@ void DecodeSource(Run& run, const char* name)
     char* shown = ShownName(name);
     run.source = name;
     run.shownSource = shown != nullptr ? shown : "?";
+    if (run.format == Format::Prometheus) {
+        AddPrometheusSource(name);
+    }
     OpenAndDecode(run, name);
     std::free(shown);
 }
@@ -194,15 +209,38 @@ bool OutputWritten()
     return true;
 }
 
+// The report format an option asks for, or nullptr for another option.
+const Format* FormatOption(const char* option)
+{
+    static const struct {
+        const char* option;
+        Format format;
+    } kFormats[] = {{"--json", Format::Json}, {"--prometheus", Format::Prometheus}};
+    for (const auto& entry : kFormats) {
+        if (std::strcmp(option, entry.option) == 0) {
+            return &entry.format;
+        }
+    }
+    return nullptr;
+}
+
 int DecodeSources(int argc, char* argv[])
 {
-    Run run{false, "-", "-", false, false};
+    Run run{Format::Text, "-", "-", false, false};
     int first = 1;
     for (; first < argc && argv[first][0] == '-' && argv[first][1] != '\0'; ++first) {
-        if (std::strcmp(argv[first], "--json") == 0) {
-            run.json = true;
+        const Format* format = FormatOption(argv[first]);
+        if (format != nullptr && run.format != Format::Text && run.format != *format) {
+            std::fprintf(stderr, "portdump-decode: --json and --prometheus exclude each other\n%s", kUsage);
+            return 2;
+        }
+        if (format != nullptr) {
+            run.format = *format;
         } else if (std::strcmp(argv[first], "--help") == 0) {
             OutText(kUsage);
+            return OutputWritten() ? 0 : 1;
+        } else if (std::strcmp(argv[first], "--version") == 0) {
+            OutText(PORTDUMP_VERSION_TEXT("portdump-decode"));
             return OutputWritten() ? 0 : 1;
         } else if (std::strcmp(argv[first], "--") == 0) {
             ++first;
@@ -219,8 +257,10 @@ int DecodeSources(int argc, char* argv[])
     // Binary, so that a 0x1A byte does not end the input and CRs reach the parser as they are.
     _setmode(_fileno(stdin), _O_BINARY);
 #endif
-    if (run.json) {
+    if (run.format == Format::Json) {
         StartJson();
+    } else if (run.format == Format::Prometheus) {
+        StartPrometheus();
     }
     if (first == argc) {
         DecodeSource(run, "-");
@@ -229,12 +269,14 @@ int DecodeSources(int argc, char* argv[])
         DecodeSource(run, argv[i]);
     }
     bool whole = true;
-    if (run.json) {
+    if (run.format == Format::Json) {
         const JsonLeftOut leftOut = FinishJson();
         if (leftOut.failures + leftOut.errors > 0) {
             ReportLeftOut(leftOut);
             whole = false;
         }
+    } else if (run.format == Format::Prometheus) {
+        whole = FinishPrometheus();
     }
     whole = OutputWritten() && whole;
     return run.anyError || !whole ? 1 : 0;

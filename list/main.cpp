@@ -1,13 +1,14 @@
 // portdump-list: which number to give portdump for which controller.
 #include "controller_list.h"
 #include "controller_report.h"
+#include "program_version.h"
 
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-constexpr char kUsage[] = "usage: portdump-list\n"
+constexpr char kUsage[] = "usage: portdump-list [--version]\n"
                           "Lists the controllers portdump can be given; each line begins with the number to give it.\n";
 
 bool AsksForHelp(const char* argument)
@@ -20,6 +21,10 @@ bool AsksForHelp(const char* argument)
 
 int main(int argc, char* argv[])
 {
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::fputs(PORTDUMP_VERSION_TEXT("portdump-list"), stdout);
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    }
     if (argc > 1) {
         const bool help = argc == 2 && AsksForHelp(argv[1]);
         std::fputs(kUsage, help ? stdout : stderr);

@@ -6,7 +6,7 @@
 namespace {
 
 const std::string kProgram = PORTDUMP_LIST_PATH;
-const std::string kUsage = "usage: portdump-list\n"
+const std::string kUsage = "usage: portdump-list [--version]\n"
                            "Lists the controllers portdump can be given; each line begins with the number to give it.\n";
 
 TEST(ListProgram, TheBuiltInMachine)
@@ -21,9 +21,10 @@ TEST(ListProgram, TheBuiltInMachine)
     EXPECT_EQ(run.status, 0);
 }
 
-TEST(ListProgram, ArgumentsAreAUsageErrorButHelp)
+TEST(ListProgram, ArgumentsAreAUsageErrorButHelpAndVersion)
 {
-    for (const auto& arguments : {std::vector<std::string>{"0"}, std::vector<std::string>{"--help", "0"}}) {
+    for (const auto& arguments : {std::vector<std::string>{"0"}, std::vector<std::string>{"--help", "0"},
+                                  std::vector<std::string>{"--version", "0"}}) {
         const ProgramRun run = RunProgram(kProgram, arguments);
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(run.err, kUsage);
@@ -34,6 +35,9 @@ TEST(ListProgram, ArgumentsAreAUsageErrorButHelp)
         EXPECT_EQ(run.out, kUsage);
         EXPECT_EQ(run.status, 0);
     }
+    const ProgramRun run = RunProgram(kProgram, {"--version"});
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "portdump-list " PORTDUMP_VERSION);
+    EXPECT_EQ(run.status, 0);
 }
 
 }  // namespace

@@ -123,6 +123,16 @@ TEST(DecodeProgram, UsageErrorsAndMissingFiles)
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err.substr(0, 45), "portdump-decode: unknown option --xml\nusage: ");
 
+    run = RunProgram(kDecoder, {"--prometheus", "--json"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.substr(0, 67), "portdump-decode: --json and --prometheus exclude each other\nusage: ");
+
+    run = RunProgram(kDecoder, {"--version"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "portdump-decode " PORTDUMP_VERSION);
+    EXPECT_NE(run.out.find("MIT License"), std::string::npos) << run.out;
+
     run = RunProgram(kDecoder, {"/nonexistent/dump.txt", "-"}, BlockAsPortdumpOutput("ST3160023AS.bin"));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "portdump-decode: /nonexistent/dump.txt: cannot open: No such file or directory\n");
