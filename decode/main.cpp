@@ -256,6 +256,10 @@ int DecodeSources(int argc, char* argv[])
 #ifdef _WIN32
     // Binary, so that a 0x1A byte does not end the input and CRs reach the parser as they are.
     _setmode(_fileno(stdin), _O_BINARY);
+    // The metrics' format knows only LF line ends; collectors reject a CR.
+    if (run.format == Format::Prometheus) {
+        _setmode(_fileno(stdout), _O_BINARY);
+    }
 #endif
     if (run.format == Format::Json) {
         StartJson();
