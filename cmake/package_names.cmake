@@ -1,0 +1,8 @@
+# Read by cpack for each generator: the tarball says what it runs on.
+if(CPACK_GENERATOR STREQUAL "TGZ")
+  set(CPACK_PACKAGE_FILE_NAME "portdump-${CPACK_PACKAGE_VERSION}-linux-${CPACK_PORTDUMP_PROCESSOR}")
+  set(CPACK_PACKAGING_INSTALL_PREFIX "")
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+elseif(CPACK_GENERATOR STREQUAL "DEB")
+  set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
+endif()
