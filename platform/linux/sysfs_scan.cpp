@@ -55,11 +55,13 @@ struct FoundController {
     PortDevice scsiTargets[CMD_IDE_PORT_COUNT];             // by target
 };
 
+// A PCI function with a SCSI host, and whether it is a storage controller.
 struct HostedFunction {
     PciAddress address;
     bool storage;
 };
 
+// What one scan has found so far.
 struct Scanning {
     const char* root;
     FoundController found[kMaxControllers];
