@@ -56,8 +56,9 @@ void PrintController(const ListedController& controller, std::FILE* out)
 {
     std::fprintf(out, "%d", controller.number);
     PrintFields(controller.fields, "  ", out);
-    if (controller.number == SIL_ALIAS_SERVED_AS) {
-        std::fprintf(out, "  (also %d)", SIL_ALIAS_MODEL);
+    const int alias = AliasNumber(controller.number);
+    if (alias >= 0) {
+        std::fprintf(out, "  (also %d)", alias);
     }
     std::fputc('\n', out);
     for (int i = 0; i < controller.portCount; ++i) {

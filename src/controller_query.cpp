@@ -78,9 +78,7 @@ void QueryController(int number)
     char path[DEVICE_NAME_SIZE];
     bool nameDefined = false;
 
-    if (number == SIL_ALIAS_MODEL) {
-        number = SIL_ALIAS_SERVED_AS;
-    }
+    number = ServedNumber(number);
     if (number < SCSI_PORT_NUMBER_LIMIT) {
         std::snprintf(dosName, sizeof dosName, SCSI_PORT_NAME(%d), number);
     } else {

@@ -1,10 +1,6 @@
 #include "device_names.h"
 #include "machine_state.h"
 
-#include <cstddef>
-#include <cstring>
-#include <strings.h>
-
 namespace emulated {
 namespace {
 
@@ -27,33 +23,15 @@ const ControllerSpec kBuiltInControllers[kBuiltInControllerCount] = {
     {SIL_DEVICE(3114), nullptr, 4, kSil3114Ports},
 };
 
-bool SameName(const char* a, const char* b)
-{
-    return strcasecmp(a, b) == 0;
-}
-
 int FindDriverName(const Machine& machine, const char* name)
 {
     for (int i = 0; i < machine.controllerCount; ++i) {
         const char* dosName = machine.controllers[i].dosName;
-        if (dosName != nullptr && SameName(dosName, name)) {
+        if (dosName != nullptr && SameDeviceName(dosName, name)) {
             return i;
         }
     }
     return -1;
-}
-
-bool ParentDirectory(const char* path, char (&directory)[DEVICE_NAME_SIZE])
-{
-    const char* lastSeparator = std::strrchr(path, '\\');
-    if (lastSeparator == nullptr || lastSeparator == path ||
-        lastSeparator - path >= static_cast<std::ptrdiff_t>(sizeof directory)) {
-        return false;
-    }
-    const std::size_t length = static_cast<std::size_t>(lastSeparator - path);
-    std::memcpy(directory, path, length);
-    directory[length] = '\0';
-    return true;
 }
 
 }  // namespace emulated

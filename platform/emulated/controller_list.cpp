@@ -31,7 +31,7 @@ bool ListControllers(ControllerList& list)
     for (int i = 0; i < machine.controllerCount; ++i) {
         const char* device = machine.controllers[i].device;
         char directory[DEVICE_NAME_SIZE];
-        if (ParentDirectory(device, directory) && SameName(directory, SIL_DIRECTORY)) {
+        if (ObjectDirectory(device, directory) && SameDeviceName(directory, SIL_DIRECTORY)) {
             AddSiliconImageObject(list, device + std::strlen(directory) + 1);
         }
     }

@@ -1,6 +1,7 @@
 // The device behind a handle on the emulated machine: a driver's device
 // object, with the miniport behind IOCTL_SCSI_MINIPORT.
 #include "device.h"
+#include "device_names.h"
 #include "machine_state.h"
 
 #include <algorithm>
@@ -14,7 +15,7 @@ namespace {
 int FindController(const Machine& machine, const char* device)
 {
     for (int i = 0; i < machine.controllerCount; ++i) {
-        if (SameName(machine.controllers[i].device, device)) {
+        if (SameDeviceName(machine.controllers[i].device, device)) {
             return i;
         }
     }
@@ -27,12 +28,12 @@ int FindController(const Machine& machine, const char* device)
 DWORD MissingTargetError(const Machine& machine, const char* target)
 {
     char wanted[DEVICE_NAME_SIZE];
-    if (!ParentDirectory(target, wanted) || SameName(wanted, "\\Device")) {
+    if (!ObjectDirectory(target, wanted) || SameDeviceName(wanted, "\\Device")) {
         return ERROR_FILE_NOT_FOUND;
     }
     for (int i = 0; i < machine.controllerCount; ++i) {
         char directory[DEVICE_NAME_SIZE];
-        if (ParentDirectory(machine.controllers[i].device, directory) && SameName(directory, wanted)) {
+        if (ObjectDirectory(machine.controllers[i].device, directory) && SameDeviceName(directory, wanted)) {
             return ERROR_FILE_NOT_FOUND;
         }
     }

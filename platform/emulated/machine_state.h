@@ -30,13 +30,7 @@ extern const ControllerSpec kBuiltInControllers[kBuiltInControllerCount];
 // tests link a machine of their own.
 Machine TheMachine();
 
-// Windows compares object names without regard to case.
-bool SameName(const char* a, const char* b);
-
 // The controller whose driver defines the DOS name `name`, or -1.
 int FindDriverName(const Machine& machine, const char* name);
-
-// Cuts `path` to the object directory it lies in; false at the root.
-bool ParentDirectory(const char* path, char (&directory)[DEVICE_NAME_SIZE]);
 
 }  // namespace emulated

@@ -3,10 +3,11 @@
 #include "controller_list.h"
 #include "controller_listing.h"
 
+#include "controller_names.h"
 #include "controller_open.h"
 #include "device_names.h"
 #include "directory_entries.h"
-#include "sysfs_map.h"
+#include "sysfs_scan.h"
 
 #include <climits>
 #include <cstdio>
@@ -14,8 +15,9 @@
 namespace {
 
 // Every number below SCSI_PORT_NUMBER_LIMIT, and a model number for each
-// controller at most, fit the list.
+// controller at most, fit the list, as do the hostless functions.
 static_assert(SCSI_PORT_NUMBER_LIMIT + kMaxControllers <= kMaxListedControllers, "the list holds every number");
+static_assert(kMaxHostlessControllers <= kMaxListedControllers, "the list holds every hostless function");
 
 template <std::size_t Size>
 void Copy(char (&to)[Size], const char* from)
@@ -23,74 +25,74 @@ void Copy(char (&to)[Size], const char* from)
     std::snprintf(to, Size, "%s", from);
 }
 
-// The ports of the controller at `address` whose devices portdump asks, as
-// the platform finds them.
-void AddPorts(const char* sys, const PciAddress& address, ListedController& entry)
+// A type's name as the kernel shows it in /proc/scsi/scsi, without its padding.
+const char* ScsiTypeName(unsigned type)
+{
+    static const char* const names[] = {"Direct-Access",     "Sequential-Access", "Printer",
+                                        "Processor",         "WORM",              "CD-ROM",
+                                        "Scanner",           "Optical Device",    "Medium Changer",
+                                        "Communications",    "ASC IT8",           "ASC IT8",
+                                        "RAID",              "Enclosure",         "Direct-Access-RBC",
+                                        "Optical card",      "Bridge controller", "Object storage",
+                                        "Automation/Drive",  "Security Manager",  "Direct-Access-ZBC"};
+    if (type == 0x1E) {
+        return "Well-known LUN";
+    }
+    if (type == 0x1F) {
+        return "No Device";
+    }
+    return type < sizeof names / sizeof names[0] ? names[type] : "Unknown";
+}
+
+// The ports whose devices portdump asks and sysfs describes.
+void AddPorts(const Controller& controller, ListedController& entry)
 {
     for (int port = 0; port < CMD_IDE_PORT_COUNT; ++port) {
-        PortDevice device;
-        PortDescription description;
-        if (!FindPortDevice(sys, address, port, device) || !DescribePortDevice(sys, device, description)) {
+        const Port& scanned = controller.ports[port];
+        if (!scanned.device.found || !scanned.device.typeKnown) {
             continue;
         }
         ListedPort& listed = entry.ports[entry.portCount++];
         listed.port = port;
-        Copy(listed.fields[0], device.sgName);
-        Copy(listed.fields[1], description.type);
-        Copy(listed.fields[2], description.vendor);
-        Copy(listed.fields[3], description.model);
+        Copy(listed.fields[0], scanned.device.sgName);
+        Copy(listed.fields[1], ScsiTypeName(scanned.device.type));
+        Copy(listed.fields[2], scanned.vendor);
+        Copy(listed.fields[3], scanned.model);
     }
 }
 
 // The PCI address, vendor:device and driver (none where sysfs shows none).
-void Describe(const Controller& controller, char (&fields)[kListedFields][kListedFieldSize])
+void Describe(const PciFunction& function, char (&fields)[kListedFields][kListedFieldSize])
 {
-    const PciAddress& at = controller.address;
+    const PciAddress& at = function.address;
     std::snprintf(fields[0], sizeof fields[0], "%04x:%02x:%02x.%x", at.domain, at.bus, at.device, at.function);
-    std::snprintf(fields[1], sizeof fields[1], "%04x:%04x", controller.vendor, controller.deviceId);
-    Copy(fields[2], controller.driver);
+    std::snprintf(fields[1], sizeof fields[1], "%04x:%04x", function.vendor, function.deviceId);
+    Copy(fields[2], function.driver);
 }
 
 // Without the sg driver portdump asks no port, so none is shown.
-void AddController(const char* sys, ControllerList& list, int number, const Controller& controller, bool withPorts)
+void AddController(ControllerList& list, int number, const Controller& controller, bool withPorts)
 {
     ListedController& entry = list.controllers[list.count++];
     entry = ListedController{};
     entry.number = number;
-    Describe(controller, entry.fields);
+    Describe(controller.function, entry.fields);
     if (withPorts) {
-        AddPorts(sys, controller.address, entry);
-    }
-}
-
-// The storage controllers without a SCSI host, which no number reaches.
-void AddUnreachable(const char* sys, ControllerList& list)
-{
-    Controller hostless[kMaxListedControllers];
-    list.unreachableCount = ListHostlessControllers(sys, hostless, kMaxListedControllers);
-    for (int i = 0; i < list.unreachableCount; ++i) {
-        Describe(hostless[i], list.unreachable[i].fields);
+        AddPorts(controller, entry);
     }
 }
 
 // The model number that reaches controller `index` of `controllers`, or -1:
-// its device id's hex digits read as decimal, the alias taken as portdump
-// takes it, and the platform's own resolution of that number's names
-// choosing this very controller.
-int ModelNumber(const Controller* controllers, int count, int index)
+// its device id's model, the alias taken as portdump takes it, and the
+// platform's own resolution of that number's names choosing this very
+// controller.
+int ReachingModel(const Controller* controllers, int count, int index)
 {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%x", controllers[index].deviceId);
-    int model = 0;
-    for (const char* digit = digits; *digit != '\0'; ++digit) {
-        if (*digit < '0' || *digit > '9') {
-            return -1;
-        }
-        model = model * 10 + (*digit - '0');
+    const int own = ModelNumber(controllers[index].function.deviceId);
+    if (own < 0) {
+        return -1;
     }
-    if (model == SIL_ALIAS_MODEL) {
-        model = SIL_ALIAS_SERVED_AS;
-    }
+    const int model = ServedNumber(own);
     char name[sizeof SIL_TEMPORARY_NAME(-2147483648)];
     char target[sizeof SIL_DEVICE(-2147483648)];
     std::snprintf(name, sizeof name, SIL_TEMPORARY_NAME(%d), model);
@@ -128,22 +130,24 @@ bool ListControllersUnder(const char* sys, ControllerList& list)
     if (!SysfsReadable(sys, list)) {
         return false;
     }
-    const bool sg = ScsiGenericPresent(sys);
-    Controller controllers[kMaxControllers];
-    const int count = ListControllers(sys, controllers);
-    for (int i = 0; i < count && i < SCSI_PORT_NUMBER_LIMIT; ++i) {
-        AddController(sys, list, i, controllers[i], sg);
+    SysfsScan scan;
+    ScanSysfs(sys, scan);
+    for (int i = 0; i < scan.count && i < SCSI_PORT_NUMBER_LIMIT; ++i) {
+        AddController(list, i, scan.controllers[i], scan.scsiGeneric);
     }
-    for (int i = 0; i < count; ++i) {
-        const int model = ModelNumber(controllers, count, i);
+    for (int i = 0; i < scan.count; ++i) {
+        const int model = ReachingModel(scan.controllers, scan.count, i);
         if (model >= 0) {
-            AddController(sys, list, model, controllers[i], sg);
+            AddController(list, model, scan.controllers[i], scan.scsiGeneric);
         }
     }
-    AddUnreachable(sys, list);
+    list.unreachableCount = scan.hostlessCount;
+    for (int i = 0; i < scan.hostlessCount; ++i) {
+        Describe(scan.hostless[i], list.unreachable[i].fields);
+    }
     // Numbers come from SCSI hosts, which the sg driver neither makes nor
     // takes away: it matters only where there are controllers.
-    if (!sg && count > 0) {
+    if (!scan.scsiGeneric && scan.count > 0) {
         Copy(list.problem, "the sg driver is not loaded (modprobe sg), so no port is shown");
     }
     return true;

@@ -2,6 +2,8 @@
 // the miniport's block read from the disk itself through SG_IO.
 #include "device.h"
 
+#include "controller_open.h"
+
 #include <cerrno>
 #include <cstring>
 #include <sys/ioctl.h>

@@ -1,5 +1,7 @@
 #include "number_text.h"
 
+#include <cstring>
+
 namespace {
 
 int DigitValue(char c, unsigned base)
@@ -37,8 +39,13 @@ bool ParseNumber(const char* text, const char* end, unsigned base, int count, un
     return true;
 }
 
-bool ParseName(const char* text, const char* end, unsigned base, int digits, unsigned& value)
+bool ParseDecimal(const char* text, unsigned max, unsigned& value)
 {
-    return end > text && end - text <= digits && (end - text == 1 || *text != '0') &&
-           ParseNumber(text, end, base, 0, 0xFFFFFFFFu, value);
+    return ParseNumber(text, text + std::strlen(text), 10, 0, max, value);
+}
+
+bool ParseNumbered(const char* name, const char* prefix, unsigned& number)
+{
+    const std::size_t length = std::strlen(prefix);
+    return std::strncmp(name, prefix, length) == 0 && ParseDecimal(name + length, 999999, number);
 }

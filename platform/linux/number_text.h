@@ -7,5 +7,8 @@
 // count when 0) as a number up to `max`.
 bool ParseNumber(const char* text, const char* end, unsigned base, int count, unsigned max, unsigned& value);
 
-// As Windows' own names write them: 1 to `digits` digits, no leading zero.
-bool ParseName(const char* text, const char* end, unsigned base, int digits, unsigned& value);
+// All of `text` as a decimal number up to `max`.
+bool ParseDecimal(const char* text, unsigned max, unsigned& value);
+
+// `prefix` and a decimal number, as in host3, ata7, sg12.
+bool ParseNumbered(const char* name, const char* prefix, unsigned& number);

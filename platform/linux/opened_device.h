@@ -1,6 +1,12 @@
 #pragma once
 
-#include "controller_open.h"
+#include "cmd_ide_request.h"
+#include "identify_command.h"
 
-// Behind a handle: a controller, with the sg node of each port.
-using OpenedDevice = OpenedController;
+// Behind a handle: a controller opened for the tool, the sg node of each
+// port that holds a device (-1 where none) and the identify that device
+// answers.
+struct OpenedDevice {
+    int fd[CMD_IDE_PORT_COUNT];
+    IdentifyCommand command[CMD_IDE_PORT_COUNT];
+};

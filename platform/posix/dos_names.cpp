@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <pthread.h>
-#include <strings.h>
 
 namespace {
 
@@ -27,8 +26,8 @@ bool Fits(const char* text)
 int Newest(const char* name, const char* target)
 {
     for (int i = count - 1; i >= 0; --i) {
-        if (strcasecmp(definitions[i].name, name) == 0 &&
-            (target == nullptr || strcasecmp(definitions[i].target, target) == 0)) {
+        if (SameDeviceName(definitions[i].name, name) &&
+            (target == nullptr || SameDeviceName(definitions[i].target, target))) {
             return i;
         }
     }

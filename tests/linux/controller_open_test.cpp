@@ -1,6 +1,7 @@
 // Which controller a name opens, the Windows errors, and which sg nodes are
 // kept open: only sg nodes of the numbers sysfs gives, read-only.
 #include "capabilities.h"
+#include "controller_names.h"
 #include "controller_open.h"
 #include "sysfs_tree.h"
 
@@ -19,10 +20,10 @@ namespace {
 // The controller a name chooses in a fixture, or -(error).
 int Chosen(const char* fixture, const char* name, const char* target)
 {
-    Controller controllers[kMaxControllers];
-    const int count = ListControllers(Fixture(fixture).c_str(), controllers);
+    static SysfsScan scan;
+    ScanSysfs(Fixture(fixture).c_str(), scan);
     int chosen = -1;
-    const DWORD error = FindNamedController(controllers, count, name, target, chosen);
+    const DWORD error = FindNamedController(scan.controllers, scan.count, name, target, chosen);
     return error != 0 ? -static_cast<int>(error) : chosen;
 }
 
@@ -76,7 +77,7 @@ TEST(ControllerOpen, WithoutRawIoTheOpenIsDeniedAfterTheNameIsFound)
         if (!DropCapabilities<CAP_SYS_RAWIO>()) {
             return 90;
         }
-        OpenedController controller;
+        OpenedDevice controller;
         const SystemRoots roots = {sys.c_str(), "/nonexistent", (sys + "/proc").c_str()};
         const DWORD missing = OpenController(roots, "Scsi3:", nullptr, controller);
         const DWORD denied = OpenController(roots, "Scsi1:", nullptr, controller);
@@ -122,7 +123,7 @@ TEST_F(NodeDirectory, KeepsNoOtherNodeOpen)
         GTEST_SKIP() << "needs CAP_SYS_RAWIO";
     }
     const std::string sys = Fixture("nodes");
-    OpenedController controller;
+    OpenedDevice controller;
     ASSERT_EQ(OpenController({sys.c_str(), dev.c_str(), (sys + "/proc").c_str()}, "Scsi0:", nullptr, controller), 0u);
     for (int fd : controller.fd) {
         EXPECT_EQ(fd, -1);
@@ -140,7 +141,7 @@ TEST_F(NodeDirectory, ANodeItMayNotOpenDeniesTheWholeController)
         if (!HasCapability(CAP_SYS_RAWIO) || !DropCapabilities<CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH>()) {
             return 90;
         }
-        OpenedController controller;
+        OpenedDevice controller;
         const SystemRoots roots = {sys.c_str(), dev.c_str(), (sys + "/proc").c_str()};
         return OpenController(roots, "Scsi0:", nullptr, controller) == ERROR_ACCESS_DENIED ? 0 : 1;
     });
@@ -155,7 +156,7 @@ TEST_F(NodeDirectory, ANodeItMayNotOpenDeniesTheWholeController)
 TEST(ControllerOpen, UserNamespacesAreDeniedAndAMissingSgDriverIsReported)
 {
     const std::string sys = Fixture("x86_64");
-    OpenedController controller;
+    OpenedDevice controller;
     const int status = InChild([&] {
         if (!HasCapability(CAP_SYS_RAWIO) || unshare(CLONE_NEWUSER) != 0) {
             return 90;

@@ -3,6 +3,7 @@
 // the emulated platform.
 #include "capabilities.h"
 #include "cmd_ide_request.h"
+#include "controller_open.h"
 #include "device.h"
 #include "sysfs_tree.h"
 
