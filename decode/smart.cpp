@@ -44,7 +44,14 @@ void DecodeSmart(const unsigned char* block, SmartInfo& info)
     info.selfTestStatus = block[363];
 }
 
-const NamedAttribute kAttributeNames[] = {
+namespace {
+
+struct NamedAttribute {
+    int id;
+    const char* name;
+};
+
+constexpr NamedAttribute kAttributeNames[] = {
     {1, "Raw read error rate"},
     {2, "Throughput performance"},
     {3, "Spin-up time"},
@@ -83,7 +90,26 @@ const NamedAttribute kAttributeNames[] = {
     {241, "Total LBAs written"},
     {242, "Total LBAs read"},
 };
-const int kAttributeNameCount = sizeof kAttributeNames / sizeof kAttributeNames[0];
+constexpr int kAttributeNameCount = sizeof kAttributeNames / sizeof kAttributeNames[0];
+
+// Each id is named once, and each is one an entry's id byte can hold.
+constexpr bool EachIdNamedOnce()
+{
+    for (int i = 0; i < kAttributeNameCount; ++i) {
+        if (kAttributeNames[i].id < 1 || kAttributeNames[i].id > 255) {
+            return false;
+        }
+        for (int j = 0; j < i; ++j) {
+            if (kAttributeNames[j].id == kAttributeNames[i].id) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+static_assert(EachIdNamedOnce(), "an attribute id named twice, or one no entry holds");
+
+}  // namespace
 
 const char* AttributeName(int id)
 {

@@ -32,15 +32,8 @@ struct SmartInfo {
 
 void DecodeSmart(const unsigned char* block, SmartInfo& info);
 
-struct NamedAttribute {
-    int id;
-    const char* name;
-};
-
-// The common names of well-known attribute ids, at most this long.
+// The common names of well-known attribute ids are at most this long.
 constexpr int kAttributeNameWidth = 30;
-extern const NamedAttribute kAttributeNames[];
-extern const int kAttributeNameCount;
 
 // The common name of a well-known attribute id; nullptr for others.
 const char* AttributeName(int id);

@@ -41,16 +41,12 @@ BOOL WINAPI RemoveTemporaryNameOnControlEvent(DWORD)
     return FALSE;
 }
 
-// Installs the control handler before the name exists. The lock is
-// initialised once per process, before any handler can use it, and never
-// deleted: the handler stays installed to the end.
+// Installs the control handler before the name exists. A run comes here
+// once, so the lock is initialised once, before any handler can use it, and
+// never deleted: the handler stays installed to the end.
 void GuardTemporaryNames()
 {
-    static bool lockReady = false;
-    if (!lockReady) {
-        InitializeCriticalSection(&temporaryNameLock);
-        lockReady = true;
-    }
+    InitializeCriticalSection(&temporaryNameLock);
     SetConsoleCtrlHandler(RemoveTemporaryNameOnControlEvent, TRUE);
 }
 

@@ -42,7 +42,7 @@ Report ListMachine()
 {
     static ControllerList list;
     list = ControllerList{};
-    const bool readable = ListControllers(list);
+    const bool readable = emulated::ListMachineControllers(emulated::TestMachine(), list);
     return ReportOf(readable, list);
 }
 

@@ -175,9 +175,10 @@ TEST_F(PlatformTest, MalformedRequestIsAnsweredWithWhatIsWrong)
 TEST_F(PlatformTest, SlowPortAnswersAfterItsDelay)
 {
     const DiskIdentity disk = {"SLOW1", "1.0", "SLOW DISK", 1000};
-    const FakePort ports[1] = {{&disk, nullptr, 0, 0, 1}};
+    const FakePort ports[1] = {{&disk, nullptr, 0, 0, 0}};
     const emulated::ControllerSpec controller = {"\\Device\\ScsiPort7", "Scsi7:", 1, ports};
     emulated::BootMachine(emulated::Machine{&controller, 1});
+    emulated::DelayPortRequest(0, 1);
     HANDLE device = Open("\\\\.\\Scsi7:");
     ASSERT_NE(device, INVALID_HANDLE_VALUE);
     Request request = CmdIde(0);

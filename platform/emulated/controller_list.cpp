@@ -13,7 +13,11 @@ using namespace emulated;
 
 bool ListControllers(ControllerList& list)
 {
-    const Machine machine = TheMachine();
+    return ListMachineControllers(kBuiltInMachine, list);
+}
+
+bool emulated::ListMachineControllers(const Machine& machine, ControllerList& list)
+{
     // The DOS names as an open finds them: the process's newest definition,
     // else the driver's own. The machine keeps no registry, so no driver's
     // name.

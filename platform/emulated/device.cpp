@@ -1,4 +1,4 @@
-// The device behind a handle on the emulated machine: a driver's device
+// The device behind a handle on an emulated machine: a driver's device
 // object, with the miniport behind IOCTL_SCSI_MINIPORT.
 #include "device.h"
 #include "device_names.h"
@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <unistd.h>
 
 using namespace emulated;
 
@@ -42,15 +41,15 @@ DWORD MissingTargetError(const Machine& machine, const char* target)
 
 }  // namespace
 
-DWORD OpenDevice(const char* name, const char* target, DWORD access, OpenedDevice& device)
+DWORD emulated::OpenMachineDevice(const Machine& machine, const char* name, const char* target, DWORD access,
+                                  OpenedDevice& device)
 {
-    const Machine machine = TheMachine();
     // A name the process did not define is a driver's own, or nothing.
     const int controller = target == nullptr ? FindDriverName(machine, name) : FindController(machine, target);
     if (controller < 0) {
         return target == nullptr ? ERROR_FILE_NOT_FOUND : MissingTargetError(machine, target);
     }
-    device = OpenedDevice{controller, access};
+    device = OpenedDevice{&machine.controllers[controller], access};
     return 0;
 }
 
@@ -69,18 +68,14 @@ DWORD ControlDevice(const OpenedDevice& device, LPVOID in, DWORD inSize, LPVOID 
     // the driver reports.
     unsigned char buffer[CMD_IDE_REQUEST_SIZE] = {};
     std::memcpy(buffer, in, std::min<DWORD>(inSize, CMD_IDE_REQUEST_SIZE));
-    const Machine machine = TheMachine();
-    const ControllerSpec& controller = machine.controllers[device.controller];
+    const ControllerSpec& controller = *device.controller;
     const FakeAnswer answer =
-        FakeMiniportAnswer(controller.port, static_cast<unsigned>(controller.ports), buffer, inSize, outSize);
+        FakeMiniportAnswer(controller.port, static_cast<unsigned>(controller.portCount), buffer, inSize, outSize);
     if (answer.outcome == FAKE_NO_DEVICE) {
         return ERROR_IO_DEVICE;
     }
     if (answer.outcome == FAKE_REFUSED) {
         return ERROR_INVALID_PARAMETER;
-    }
-    if (answer.delaySeconds != 0) {
-        sleep(answer.delaySeconds);
     }
     std::memcpy(out, buffer, answer.information);
     *returned = static_cast<DWORD>(answer.information);
@@ -89,9 +84,3 @@ DWORD ControlDevice(const OpenedDevice& device, LPVOID in, DWORD inSize, LPVOID 
 
 // The machine's controllers hold nothing for an open handle.
 void CloseDevice(OpenedDevice&) {}
-
-// The machine's console control events come from its tests alone.
-bool WatchControlEvents()
-{
-    return true;
-}

@@ -19,7 +19,8 @@ struct FakePort {
     const unsigned char* bytes;
     unsigned count; /* at most ATA_BLOCK_SIZE */
     ULONG returnCode;
-    /* The answer comes only after this long, as from a slow drive. */
+    /* The answer comes only after this long, as from a slow drive: the Wine
+     * stand-in driver waits; the emulated machine answers at once. */
     unsigned delaySeconds;
 };
 

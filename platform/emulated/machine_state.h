@@ -5,15 +5,16 @@
 #include "dos_names.h"
 #include "fake_miniport.h"
 
-namespace emulated {
+struct ControllerList;
+struct OpenedDevice;
 
-constexpr int kMaxPorts = 8;
+namespace emulated {
 
 struct ControllerSpec {
     const char* device;   // the NT device object name
     const char* dosName;  // the DOS name its driver defines, or nullptr
-    int ports;
-    const FakePort* port;
+    int portCount;
+    const FakePort* port;  // portCount of them
 };
 
 struct Machine {
@@ -25,12 +26,18 @@ struct Machine {
 // port 0, SiliconImage 3114 with disks on ports 1 and 3.
 constexpr int kBuiltInControllerCount = 3;
 extern const ControllerSpec kBuiltInControllers[kBuiltInControllerCount];
-
-// The machine the platform emulates: the built-in one in the product; the
-// tests link a machine of their own.
-Machine TheMachine();
+inline constexpr Machine kBuiltInMachine = {kBuiltInControllers, kBuiltInControllerCount};
 
 // The controller whose driver defines the DOS name `name`, or -1.
 int FindDriverName(const Machine& machine, const char* name);
+
+// The device of `machine` that `name` (the path after \\.\) stands for, as
+// the POSIX core's OpenDevice opens it; `target` is the newest definition of
+// that DOS name, or nullptr. 0 or the Windows error.
+DWORD OpenMachineDevice(const Machine& machine, const char* name, const char* target, DWORD access,
+                        OpenedDevice& device);
+
+// `machine` as Windows would show it to portdump-list.
+bool ListMachineControllers(const Machine& machine, ControllerList& list);
 
 }  // namespace emulated

@@ -32,32 +32,19 @@ bool RunControlHandlers(DWORD event)
     return false;
 }
 
+// Windows' signature, but only the call the tool makes: adding a handler. The
+// tool never removes its own, nor asks for Ctrl+C to be ignored (a null
+// handler), so those are refused rather than half served.
 extern "C" BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE HandlerRoutine, BOOL Add)
 {
-    if (HandlerRoutine == nullptr) {
+    if (HandlerRoutine == nullptr || !Add) {
         return FailWithError(ERROR_INVALID_PARAMETER);
     }
     pthread_mutex_lock(&lock);
-    DWORD error = 0;
-    if (Add) {
-        if (handlerCount == kMaxHandlers || !WatchControlEvents()) {
-            error = ERROR_NOT_ENOUGH_MEMORY;
-        } else {
-            handlers[handlerCount++] = HandlerRoutine;
-        }
-    } else {
-        int at = handlerCount - 1;
-        while (at >= 0 && handlers[at] != HandlerRoutine) {
-            --at;
-        }
-        if (at < 0) {
-            error = ERROR_INVALID_PARAMETER;
-        } else {
-            for (--handlerCount; at < handlerCount; ++at) {
-                handlers[at] = handlers[at + 1];
-            }
-        }
+    const bool added = handlerCount < kMaxHandlers && WatchControlEvents();
+    if (added) {
+        handlers[handlerCount++] = HandlerRoutine;
     }
     pthread_mutex_unlock(&lock);
-    return error == 0 ? TRUE : FailWithError(error);
+    return added ? TRUE : FailWithError(ERROR_NOT_ENOUGH_MEMORY);
 }

@@ -1,7 +1,8 @@
 // Test-only control of the emulated platform: describe the machine, make calls
-// fail, raise console control events, and read back every call the tool made.
-// Only tests link it: it wraps the kernel32 functions at link time, so the
-// product's own carry none of it.
+// fail or wait, raise console control events, and read back every call the
+// tool made. Only tests link it: it stands in for the product's machine
+// behind the POSIX core and wraps the kernel32 functions at link time, so the
+// product carries none of it.
 #pragma once
 
 #include "identify_block.h"
@@ -41,14 +42,17 @@ enum class Fault { Define, Open, PortRequest, Remove };
 extern const Machine kTestMachine;
 extern const Machine kEmptyTestMachine;
 
+// The machine as booted and changed since.
+Machine TestMachine();
+
 // Starts the machine afresh with copies of `spec`'s controllers: what the
 // tool defined, opened and installed is undone, and faults and the call log
 // are cleared.
 void BootMachine(const Machine& spec);
 
 // Each returns the controller's index, or -1 when the machine is full.
-int AddScsiPort(int number, int ports);         // "\Device\ScsiPort<n>", named "Scsi<n>:"
-int AddSiliconImage(int model, int ports);      // "\Device\Scsi\SI<model>1", no DOS name
+int AddScsiPort(int number, int portCount);     // "\Device\ScsiPort<n>", named "Scsi<n>:"
+int AddSiliconImage(int model, int portCount);  // "\Device\Scsi\SI<model>1", no DOS name
 void AttachDisk(int controller, int port, const DiskIdentity& disk);
 // The port answers with the first `count` bytes of `data` (0 to 512) and
 // that ReturnCode.
@@ -57,6 +61,9 @@ void SetPortAnswer(int controller, int port, const unsigned char* data, int coun
 // Every later call of that kind fails with `error`; `port` picks the port
 // request (on any controller).
 void InjectFault(Fault fault, DWORD error, int port = 0);
+// The request for `port` (on any controller) answers only after `seconds`,
+// as from a slow drive.
+void DelayPortRequest(int port, unsigned seconds);
 
 // While the request for `port` is in progress, the console control handlers
 // get `event` on another thread, as Windows calls them.

@@ -1,13 +1,13 @@
-#include "control_handlers.h"
+#include "device.h"
 #include "device_names.h"
 #include "emulated_machine.h"
 #include "last_error.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <strings.h>
 #include <thread>
 #include <vector>
 
@@ -23,7 +23,7 @@ BOOL __real_DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBu
                             LPVOID lpOutBuffer, DWORD nOutBufferSize, LPDWORD lpBytesReturned,
                             LPOVERLAPPED lpOverlapped);
 BOOL __real_CloseHandle(HANDLE hObject);
-BOOL __real_SetConsoleCtrlHandler(PHANDLER_ROUTINE HandlerRoutine, BOOL Add);
+void __real_InitializeCriticalSection(LPCRITICAL_SECTION lpCriticalSection);
 }
 // NOLINTEND(bugprone-reserved-identifier)
 
@@ -31,6 +31,7 @@ namespace emulated {
 namespace {
 
 constexpr int kMaxControllers = 8;
+constexpr int kMaxPorts = 8;
 constexpr int kMaxCalls = 64;
 constexpr int kNoEvent = -1;
 constexpr int kEventDuringDefine = -2;
@@ -52,6 +53,7 @@ struct Control {
     DWORD openFault;
     DWORD removeFault;
     DWORD portFault[kMaxPorts];
+    unsigned portDelay[kMaxPorts];
     int eventPort;
     DWORD event;
     bool eventEndedProcess;
@@ -61,10 +63,15 @@ struct Control {
 
 Control control;
 
-// What the tool holds of the process, undone at the next boot.
+// What the tool holds of the process, undone at the next boot. The console
+// control handlers are the machine's own, never the platform's: a boot
+// forgets them, as a new process would have none.
 std::vector<std::string> definedNames;
 std::vector<HANDLE> openHandles;
 std::vector<PHANDLER_ROUTINE> installedHandlers;
+// A run initialises its lock once; the tests' runs share one process, so a
+// section is made ready at its first run only.
+std::vector<LPCRITICAL_SECTION> readySections;
 
 // An event raised during the define must wait on its own thread for the lock
 // the tool holds around it; the tool's next call on the booting thread joins
@@ -132,6 +139,9 @@ BOOL Logged(const CallRecord& record, Run run)
     const int at = Record(record);
     const DWORD fault = FaultOf(record);
     const BOOL result = fault != 0 ? FailWithError(fault) : run();
+    if (result && record.call == Call::DeviceControl && RequestPort(record) < kMaxPorts) {
+        std::this_thread::sleep_for(std::chrono::seconds(control.portDelay[RequestPort(record)]));
+    }
     control.calls[at].result = result;
     return result;
 }
@@ -173,9 +183,9 @@ TestController* ControllerAt(int controller)
 
 // A mutable copy of a controller with no disks; its index, or -1 when the
 // machine is full or a name does not fit.
-int AddController(const char* device, const char* dosName, int ports)
+int AddController(const char* device, const char* dosName, int portCount)
 {
-    if (control.controllerCount == kMaxControllers || ports < 0 || ports > kMaxPorts) {
+    if (control.controllerCount == kMaxControllers || portCount < 0 || portCount > kMaxPorts) {
         return -1;
     }
     const int index = control.controllerCount;
@@ -183,16 +193,16 @@ int AddController(const char* device, const char* dosName, int ports)
     if (!CopyName(added.device, device) || (dosName != nullptr && !CopyName(added.dosName, dosName))) {
         return -1;
     }
-    control.specs[index] = ControllerSpec{added.device, dosName != nullptr ? added.dosName : nullptr, ports, added.ports};
+    control.specs[index] = ControllerSpec{added.device, dosName != nullptr ? added.dosName : nullptr, portCount, added.ports};
     return control.controllerCount++;
 }
 
 }  // namespace
 
-const Machine kTestMachine = {kBuiltInControllers, kBuiltInControllerCount};
+const Machine kTestMachine = kBuiltInMachine;
 const Machine kEmptyTestMachine = {nullptr, 0};
 
-Machine TheMachine()
+Machine TestMachine()
 {
     return Machine{control.specs, control.controllerCount};
 }
@@ -207,9 +217,6 @@ void BootMachine(const Machine& spec)
     for (HANDLE handle : openHandles) {
         __real_CloseHandle(handle);
     }
-    for (PHANDLER_ROUTINE handler : installedHandlers) {
-        __real_SetConsoleCtrlHandler(handler, FALSE);
-    }
     definedNames.clear();
     openHandles.clear();
     installedHandlers.clear();
@@ -217,25 +224,25 @@ void BootMachine(const Machine& spec)
     control.eventPort = kNoEvent;
     for (int i = 0; i < spec.controllerCount; ++i) {
         const ControllerSpec& controller = spec.controllers[i];
-        const int copy = AddController(controller.device, controller.dosName, controller.ports);
-        std::copy(controller.port, controller.port + controller.ports, control.controllers[copy].ports);
+        const int copy = AddController(controller.device, controller.dosName, controller.portCount);
+        std::copy(controller.port, controller.port + controller.portCount, control.controllers[copy].ports);
     }
 }
 
-int AddScsiPort(int number, int ports)
+int AddScsiPort(int number, int portCount)
 {
     char device[DEVICE_NAME_SIZE];
     char dosName[DEVICE_NAME_SIZE];
     std::snprintf(device, sizeof device, SCSI_PORT_DEVICE(%d), number);
     std::snprintf(dosName, sizeof dosName, SCSI_PORT_NAME(%d), number);
-    return AddController(device, dosName, ports);
+    return AddController(device, dosName, portCount);
 }
 
-int AddSiliconImage(int model, int ports)
+int AddSiliconImage(int model, int portCount)
 {
     char device[DEVICE_NAME_SIZE];
     std::snprintf(device, sizeof device, SIL_DEVICE(%d), model);
-    return AddController(device, nullptr, ports);
+    return AddController(device, nullptr, portCount);
 }
 
 void AttachDisk(int controller, int port, const DiskIdentity& disk)
@@ -279,6 +286,13 @@ void InjectFault(Fault fault, DWORD error, int port)
     }
 }
 
+void DelayPortRequest(int port, unsigned seconds)
+{
+    if (port >= 0 && port < kMaxPorts) {
+        control.portDelay[port] = seconds;
+    }
+}
+
 void RaiseControlEventDuring(int port, DWORD event)
 {
     control.eventPort = port;
@@ -292,9 +306,14 @@ void RaiseControlEventDuringDefine(DWORD event)
 
 bool RaiseControlEvent(DWORD event)
 {
-    // Windows calls the handlers on a thread of its own.
+    // Windows calls the handlers on a thread of its own, newest first, until
+    // one takes the event.
     bool handled = false;
-    std::thread([&] { handled = RunControlHandlers(event); }).join();
+    std::thread([&] {
+        for (auto handler = installedHandlers.rbegin(); !handled && handler != installedHandlers.rend(); ++handler) {
+            handled = (*handler)(event) != FALSE;
+        }
+    }).join();
     return !handled;
 }
 
@@ -317,7 +336,7 @@ const CallRecord& CallAt(int index)
 int DefinitionCount(const char* name)
 {
     return static_cast<int>(std::count_if(definedNames.begin(), definedNames.end(), [&](const std::string& defined) {
-        return strcasecmp(defined.c_str(), name) == 0;
+        return SameDeviceName(defined.c_str(), name) != 0;
     }));
 }
 
@@ -329,6 +348,12 @@ int OpenHandleCount()
 }  // namespace emulated
 
 using namespace emulated;
+
+// The POSIX core opens the devices of the tests' machine.
+DWORD OpenDevice(const char* name, const char* target, DWORD access, OpenedDevice& device)
+{
+    return OpenMachineDevice(TestMachine(), name, target, access, device);
+}
 
 // NOLINTBEGIN(bugprone-reserved-identifier): the linker's names
 extern "C" BOOL __wrap_DefineDosDeviceA(DWORD dwFlags, LPCSTR lpDeviceName, LPCSTR lpTargetPath)
@@ -343,7 +368,7 @@ extern "C" BOOL __wrap_DefineDosDeviceA(DWORD dwFlags, LPCSTR lpDeviceName, LPCS
     if (result && record.call == Call::Define) {
         definedNames.emplace_back(lpDeviceName);
     } else if (result) {
-        Release(definedNames, [&](const std::string& name) { return strcasecmp(name.c_str(), lpDeviceName) == 0; });
+        Release(definedNames, [&](const std::string& name) { return SameDeviceName(name.c_str(), lpDeviceName) != 0; });
     }
     return result;
 }
@@ -404,17 +429,26 @@ extern "C" BOOL __wrap_CloseHandle(HANDLE hObject)
     return result;
 }
 
+// Installs on the machine's console what the tool adds, the only call it makes.
 extern "C" BOOL __wrap_SetConsoleCtrlHandler(PHANDLER_ROUTINE HandlerRoutine, BOOL Add)
 {
     CallRecord record{};
     record.call = Call::ControlHandler;
     record.flags = static_cast<DWORD>(Add);
-    const BOOL result = Logged(record, [&] { return __real_SetConsoleCtrlHandler(HandlerRoutine, Add); });
-    if (result && Add) {
+    return Logged(record, [&] {
+        if (HandlerRoutine == nullptr || !Add) {
+            return FailWithError(ERROR_INVALID_PARAMETER);
+        }
         installedHandlers.push_back(HandlerRoutine);
-    } else if (result) {
-        Release(installedHandlers, [&](PHANDLER_ROUTINE installed) { return installed == HandlerRoutine; });
+        return TRUE;
+    });
+}
+
+extern "C" void __wrap_InitializeCriticalSection(LPCRITICAL_SECTION lpCriticalSection)
+{
+    if (std::find(readySections.begin(), readySections.end(), lpCriticalSection) == readySections.end()) {
+        readySections.push_back(lpCriticalSection);
+        __real_InitializeCriticalSection(lpCriticalSection);
     }
-    return result;
 }
 // NOLINTEND(bugprone-reserved-identifier)

@@ -1,6 +1,0 @@
-#include "machine_state.h"
-
-emulated::Machine emulated::TheMachine()
-{
-    return Machine{kBuiltInControllers, kBuiltInControllerCount};
-}
