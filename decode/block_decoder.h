@@ -38,5 +38,5 @@ Term KindTerm(BlockKind kind);
 Term ChecksumTerm(Checksum checksum);
 Term StepTerm(FailedStep step);
 
-// The README's reading of a failure line.
+// What a failure line means, in portdump(1)'s words.
 const char* FailureMeaning(const FailureLine& failure);

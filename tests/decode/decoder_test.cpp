@@ -51,7 +51,7 @@ void ExpectDisks(const std::vector<DecodedBlock>& decoded, const std::vector<Dis
     }
 }
 
-// The disks of the README's table of the emulated machine.
+// The disks portdump(1) lists for the emulated machine.
 TEST(InventedDisks, EmulatedMachineDecodesToItsDisks)
 {
     const std::string golden = PORTDUMP_GOLDEN_DIR;
