@@ -12,7 +12,8 @@ case ${1:-} in
     start_server ;;
   stop)
     $wine64 "$DRIVER_HOST_EXE" unload
-    wineserver -k ;;
+    # Gone before the next start removes its prefix.
+    wineserver -k && wineserver -w ;;
   *)
     echo "usage: wine_server.sh start|stop"
     exit 2 ;;
