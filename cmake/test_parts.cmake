@@ -48,8 +48,8 @@ if(CPPCHECK)
 endif()
 
 # The analysers' tests, clang_tidy${SUFFIX} and cppcheck${SUFFIX}, on the
-# sources this build compiles (its compile_commands.json) in the FOLDERS of
-# the source tree; each source is analysed by the one build that names it.
+# sources of the FOLDERS (of the source tree) that this build compiles, with
+# the flags it compiles them with: both read its compile_commands.json.
 function(portdump_analysers suffix)
   if(NOT (RUN_CLANG_TIDY AND CPPCHECK))
     portdump_leave_out(analysers "clang-tidy and cppcheck")
