@@ -5,13 +5,9 @@
 
 # The packages of test-packages that bring the test part KIND.
 function(portdump_packages_of kind result)
-  file(STRINGS ${PROJECT_SOURCE_DIR}/test-packages lines REGEX "^[^#]")
-  set(packages "")
-  foreach(line ${lines})
-    if(line MATCHES "^([^ \t]+)[ \t]+${kind}$")
-      list(APPEND packages ${CMAKE_MATCH_1})
-    endif()
-  endforeach()
+  execute_process(COMMAND bash ${PROJECT_SOURCE_DIR}/tests/packages_of.sh ${kind} OUTPUT_VARIABLE packages
+                  COMMAND_ERROR_IS_FATAL ANY)
+  separate_arguments(packages UNIX_COMMAND "${packages}")
   set(${result} ${packages} PARENT_SCOPE)
 endfunction()
 
@@ -39,7 +35,7 @@ endfunction()
 
 # The analysers both builds run, with the options they share. cppcheck 2.11
 # and later limit the branches they follow unless told to follow all.
-find_program(CLANG_TIDY clang-tidy)
+find_program(RUN_CLANG_TIDY run-clang-tidy)
 find_program(CPPCHECK cppcheck)
 if(CPPCHECK)
   execute_process(COMMAND ${CPPCHECK} --version OUTPUT_VARIABLE cppcheck_version)
@@ -50,3 +46,20 @@ if(CPPCHECK)
     list(APPEND PORTDUMP_CPPCHECK --check-level=exhaustive)
   endif()
 endif()
+
+# The analysers' tests, clang_tidy${SUFFIX} and cppcheck${SUFFIX}, on the
+# sources of the FOLDERS (of the source tree) that this build compiles, with
+# the flags it compiles them with: both read its compile_commands.json.
+function(portdump_analysers suffix)
+  if(NOT (RUN_CLANG_TIDY AND CPPCHECK))
+    portdump_leave_out(analysers "clang-tidy and cppcheck")
+    return()
+  endif()
+  string(REGEX REPLACE "[][.+*?^$()|\\{}]" "\\\\\\0" source_regex "${PROJECT_SOURCE_DIR}")
+  list(JOIN ARGN "|" folders_regex)
+  add_test(NAME clang_tidy${suffix}
+           COMMAND ${RUN_CLANG_TIDY} -p ${PROJECT_BINARY_DIR} -quiet -j 2 "^${source_regex}/(${folders_regex})/")
+  list(TRANSFORM ARGN REPLACE "(.+)" "--file-filter=${PROJECT_SOURCE_DIR}/\\1/*" OUTPUT_VARIABLE filters)
+  add_test(NAME cppcheck${suffix}
+           COMMAND ${PORTDUMP_CPPCHECK} --project=${PROJECT_BINARY_DIR}/compile_commands.json ${filters})
+endfunction()
