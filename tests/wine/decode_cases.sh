@@ -16,6 +16,14 @@ decode_status=$?
 tr -d '\r' <"$work/decoded.json" | cmp -s "$DECODE_GOLDEN_DIR/wine_scsi0.json" - ||
   fail "decode: the JSON differs from wine_scsi0.json"
 
+# The metrics a collector reads: LF line ends only, as the format wants, and
+# the same lines as from the JSON's blocks.
+cases=$((cases + 1))
+$wine "$PORTDUMP_EXE" 0 | $wine "$decoder" --prometheus >"$work/decoded.prom" 2>"$work/decoded.err"
+! grep -q $'\r' "$work/decoded.prom" || fail "decode: the metrics have CR line ends"
+[ "$(grep -c '^portdump_drive_info{' "$work/decoded.prom")" -eq "$(grep -o '"kind": "identify"' "$work/decoded.json" | wc -l)" ] ||
+  fail "decode: the metrics lack a drive: $(head -c 300 "$work/decoded.prom")"
+
 # portdump-decode.exe on what Windows users hand it. On standard input a 0x1A
 # byte (the end of a text-mode read) costs its line only; an offset past 31
 # bits and line numbers past 2^31 stay right where long has 32 bits.
