@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The x86 exes must run on every P6-class CPU (Pentium Pro, Pentium II,
-# Celeron, Athlon): CMOV and FCOMI are allowed, nothing newer. Fails on any
+# The x86 exes hold nothing beyond the -march of cmake/mingw-x86.cmake:
+# CMOV and FCOMI are allowed, nothing newer. Fails on any
 # MMX, SSE or AVX register and on the newer instructions that use none.
 # TZCNT is allowed: its encoding is REP BSF, which a CPU without BMI1 runs
 # as BSF, and GCC emits it only for an operand that is not zero, where the

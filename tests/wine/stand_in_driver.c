@@ -19,9 +19,9 @@ static const unsigned char shortAnswer[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZABCDEFGHIJ
 struct StandIn {
     const wchar_t* device;
     /* The SCSI port driver's own DOS name. The SiliconImage driver has none:
-     * the tool defines tempBusSilN itself. But Wine 8's DefineDosDevice
-     * garbles names longer than two characters, so here the stand-in links
-     * those names too, and the tool's open of \\.\tempBusSilN reaches it. */
+     * the tool defines tempBusSilN itself. Wine 8 garbles such names
+     * (tests/README.md), so here the stand-in links them too, and the
+     * tool's open of \\.\tempBusSilN reaches it. */
     const wchar_t* link;
     struct FakePort ports[CMD_IDE_PORT_COUNT];
 };
