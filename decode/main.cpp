@@ -13,6 +13,7 @@
 #include "text_input.h"
 #include "text_report.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -212,16 +213,15 @@ bool OutputWritten()
 // The report format an option asks for, or nullptr for another option.
 const Format* FormatOption(const char* option)
 {
-    static const struct {
+    struct FormatName {
         const char* option;
         Format format;
-    } kFormats[] = {{"--json", Format::Json}, {"--prometheus", Format::Prometheus}};
-    for (const auto& entry : kFormats) {
-        if (std::strcmp(option, entry.option) == 0) {
-            return &entry.format;
-        }
-    }
-    return nullptr;
+    };
+    static const FormatName kFormats[] = {{"--json", Format::Json}, {"--prometheus", Format::Prometheus}};
+    const FormatName* end = kFormats + sizeof kFormats / sizeof kFormats[0];
+    const FormatName* found =
+        std::find_if(kFormats, end, [option](const FormatName& entry) { return std::strcmp(option, entry.option) == 0; });
+    return found != end ? &found->format : nullptr;
 }
 
 int DecodeSources(int argc, char* argv[])
