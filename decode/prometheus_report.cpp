@@ -193,33 +193,39 @@ void DeviceInfo()
             StringLabels(blocks[i].strings);
             if (info.kind == BlockKind::IdentifyPacket) {
                 const char* type = PacketDeviceTypeName(blocks[i].deviceType);
-                type != nullptr ? Label("device_type", type) : NumberLabel("device_type", blocks[i].deviceType);
+                if (type != nullptr) {
+                    Label("device_type", type);
+                } else {
+                    NumberLabel("device_type", blocks[i].deviceType);
+                }
             }
             EndSample(1);
         }
     }
 }
 
-void Capacities()
-{
-    pendingHeader = &kCapacity;
-    for (int i = 0; i < blockCount; ++i) {
-        if (blocks[i].kind == BlockKind::Identify && blocks[i].capacityBytes != 0) {
-            BeginSample(kCapacity);
-            BlockLabels(blocks[i]);
-            EndSample(blocks[i].capacityBytes);
-        }
-    }
-}
+// A block's one figure, where its kind gives it: 0 is not reported.
+struct BlockFigure {
+    const Family* family;
+    BlockKind kind;
+    unsigned long long (*value)(const KeptBlock& block);
+};
+const BlockFigure kBlockFigures[] = {
+    {&kCapacity, BlockKind::Identify, [](const KeptBlock& b) { return b.capacityBytes; }},
+    {&kTemperature, BlockKind::Smart,
+     [](const KeptBlock& b) { return static_cast<unsigned long long>(b.smart.temperature); }},
+};
 
-void Temperatures()
+void BlockFigures()
 {
-    pendingHeader = &kTemperature;
-    for (int i = 0; i < blockCount; ++i) {
-        if (blocks[i].kind == BlockKind::Smart && blocks[i].smart.temperature != 0) {
-            BeginSample(kTemperature);
-            BlockLabels(blocks[i]);
-            EndSample(static_cast<unsigned long long>(blocks[i].smart.temperature));
+    for (const BlockFigure& figure : kBlockFigures) {
+        pendingHeader = figure.family;
+        for (int i = 0; i < blockCount; ++i) {
+            if (blocks[i].kind == figure.kind && figure.value(blocks[i]) != 0) {
+                BeginSample(*figure.family);
+                BlockLabels(blocks[i]);
+                EndSample(figure.value(blocks[i]));
+            }
         }
     }
 }
@@ -363,8 +369,7 @@ void AddPrometheusError()
 bool FinishPrometheus()
 {
     DeviceInfo();
-    Capacities();
-    Temperatures();
+    BlockFigures();
     Attributes();
     Failures();
     SourceCounts();
